@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running Tracklace needs.
+# Does nothing when all of them are present already.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  cmake g++ ninja-build pkg-config
+  # tests and benchmarks
+  libgtest-dev googletest libgmock-dev libbenchmark-dev
+  # user interface
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # ID3 tags and MPEG headers
+  libtag1-dev
+  # event sounds
+  libcanberra-dev
+  # MIDI music of the about box
+  libfluidsynth-dev timgm6mb-soundfont
+  # running the window without a display, screenshots, desktop file checks
+  xvfb xauth imagemagick desktop-file-utils appstream
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}" >&2
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+else
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
