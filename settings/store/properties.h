@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+// The settings store. Every persistent setting is a property named "prop_" + value name
+// ("prop_TitleMask"); each read goes to the per-user store at once and falls back to the
+// caller's default, each write goes there at once. Nothing is kept in memory.
+
+// The stored integer, or defaultValue when the name is no property, the value is missing,
+// has another type, or the store cannot be read.
+int GetPropertyInt(const std::string& name, int defaultValue);
+// Stores value; false (and nothing written) for a name that is no integer property.
+bool SetPropertyInt(const std::string& name, int value);
+
+// The stored text (UTF-8), or defaultValue under the same conditions as GetPropertyInt.
+std::string GetPropertyString(const std::string& name, const std::string& defaultValue);
+// Stores value; false (and nothing written) for a name that is no text property.
+bool SetPropertyString(const std::string& name, const std::string& value);
+
+// "prop_Language" read with the default "EN".
+std::string GetLanguageCode();
+// Writes "EN" when english is true, else "DE".
+void SetLanguageCode(bool english);
+// False only when the language code is exactly "DE".
+bool IsLanguageEnglish();
+
+// "Software\Wendmark\Tracklace3" for kind 1, the profile name "Tracklace3" otherwise.
+std::string GetRegistryRoot(int kind);
+// The version 3.0.1.0: form 0 "3.0", form 1 "3.0.1", form 3 "3", any other "3.0.1.0".
+std::string GetVersionText(int form);
+
+// Chooses "EN" or "DE" from "Installer Language", else from the user's locale, and stores it.
+void ChooseInitialLanguage();
+// ChooseInitialLanguage, then the default file type lists.
+void InitializeFirstRun();
+// Deletes the sections GeneralSettings, Playlist, FileTypes and MP3, chooses the language
+// anew and writes the default file types.
+void ResetSettings();
