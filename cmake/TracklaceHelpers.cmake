@@ -45,6 +45,7 @@ function(tracklace_test)
   target_compile_definitions(${ARG_NAME} PRIVATE
     TRACKLACE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TRACKLACE_BINARY_DIR="${CMAKE_BINARY_DIR}")
   gtest_discover_tests(${ARG_NAME}
+    DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${ARG_TIMEOUT}
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
