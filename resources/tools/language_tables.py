@@ -1,0 +1,317 @@
+#!/usr/bin/env python3
+"""Writes the two language tables resources/TEXTSTRINGTABLE/LANGUAGE_EN.tbl and LANGUAGE_DE.tbl.
+
+The tables are what the program embeds and loads: Windows-1252 bytes, a key line and a value
+line per text, every line ended by CR LF, both tables with the same keys in the same order.
+This file is their readable source. To add or change a text, edit TEXTS below and run
+
+    python3 resources/tools/language_tables.py          # rewrite both tables
+    python3 resources/tools/language_tables.py --check  # only tell whether they are current
+
+Texts are written here exactly as they go into the table: "\\n" is the table's two-character
+line-break escape (keep the strings raw), "&" marks an accelerator, leading and trailing
+blanks count. Every character must exist in Windows-1252.
+"""
+
+import pathlib
+import re
+import sys
+
+COMPANY = "Wendmark"
+APPNAME = "Tracklace"
+COPYRIGHT = "Copyright © 2026 Wendmark"
+
+# (key, English text, German text), in table order.
+TEXTS = [
+    # Common texts.
+    ("IDS_COMPANY", COMPANY, COMPANY),
+    ("IDS_APPNAME_FULL", APPNAME, APPNAME),
+    ("IDS_APPNAME_SHORT", APPNAME, APPNAME),
+    ("IDS_APPNAME_TINY", APPNAME, APPNAME),
+    ("IDS_VERSION", r"Version", r"Version"),
+    ("IDS_COPYRIGHT", COPYRIGHT, COPYRIGHT),
+    ("IDS_ALL_RIGHTS_RESERVED", r"All rights reserved.", r"Alle Rechte vorbehalten."),
+    ("IDS_LANGUAGE_DE", r"German", r"deutsch"),
+    ("IDS_LANGUAGE_EN", r"English", r"englisch"),
+    ("IDS_OK", r"&Ok", r"&Ok"),
+    ("IDS_CANCEL", r"&Cancel", r"&Abbrechen"),
+    ("IDS_NEXT", r"&Next >", r"&Weiter >"),
+    ("IDS_BACK", r"< &Back", r"< &Zurück"),
+    ("IDS_ADD", r"&Add", r"&Hinzufügen"),
+    ("IDS_ADD_ARROW_LEFT", r"< &Add", r"< &Hinzufügen"),
+    ("IDS_ADD_ARROW_RIGHT", r"&Add >", r"&Hinzufügen >"),
+    ("IDS_REMOVE", r"&Remove", r"&Entfernen"),
+    ("IDS_REMOVE_ARROW_LEFT", r"< &Remove", r"< &Entfernen"),
+    ("IDS_REMOVE_ARROW_RIGHT", r"&Remove >", r"&Entfernen >"),
+    ("IDS_DELETE", r"&Delete...", r"&Löschen..."),
+    ("IDS_YES", r"&Yes", r"&Ja"),
+    ("IDS_YES_TO_ALL", r"All Yes", r"Alle Ja"),
+    ("IDS_NO", r"&No", r"&Nein"),
+    ("IDS_NO_TO_ALL", r"All No", r"Alle Nein"),
+    ("IDS_HELP", r"Help", r"Hilfe"),
+    ("IDS_NEW", r"&New...", r"&Neu..."),
+    ("IDS_MB_CAPTION_ATTENTION", r"Attention", r"Achtung"),
+    ("IDS_MB_CAPTION_WARNING", r"Warning", r"Warnung"),
+    ("IDS_MB_CAPTION_ERROR", r"Error", r"Fehler"),
+    ("IDS_MB_CAPTION_INFO", r"Info", r"Hinweis"),
+    ("IDS_MB_CAPTION_QUESTION", r"Question", r"Frage"),
+    # Main dialog.
+    ("IDS_TL_GB_PLAYLIST_CONTENT", r"Playlist Content:", r"Playlist-Inhalt:"),
+    ("IDS_TL_GB_PLAYLIST_CREATION", r"Playlist Creation:", r"Playlist-Erstellung:"),
+    ("IDS_TL_PLAYLIST_CONTENT_INFO",
+     r"Add the desired files by clicking on the buttons on the right side or by using Drag and Drop from Windows Explorer:",
+     r"Fügen Sie die gewünschten Dateien über die Schaltflächen auf der rechten Seite oder per Drag and Drop aus dem Windows Explorer hinzu:"),
+    ("IDS_TL_PLAYLIST_NAME_AND_TYPE", r"Name and type:", r"Name und Typ:"),
+    ("IDS_TL_LIST_PLAYLIST_CONTENT_TRACK", r"#", r"#"),
+    ("IDS_TL_LIST_PLAYLIST_CONTENT_NAME", r"File Name", r"Dateiname"),
+    ("IDS_TL_LIST_PLAYLIST_CONTENT_TYPE", r"Type", r"Typ"),
+    ("IDS_TL_BTN_BROWSE_FOR_SONG_FOLDER", r"Add folder", r"Ordner hinzufügen"),
+    ("IDS_TL_BTN_BROWSE_FOR_SONG", r"Add files", r"Dateien hinzufügen"),
+    ("IDS_TL_BTN_MOVE_ITEM_UP", r"Move up", r"Nach oben"),
+    ("IDS_TL_BTN_MOVE_ITEM_DOWN", r"Move down", r"Nach unten"),
+    ("IDS_TL_BTN_DELETE_ITEM", r"Remove item", r"Eintrag entfernen"),
+    ("IDS_TL_BTN_DELETE_ALL_ITEMS", r"Remove all items", r"Alle Einträge entfernen"),
+    ("IDS_TL_BTN_TAKEOVER_SONG_FOLDER", r"Set as playlist save location",
+     r"Als Speicherort der Playlist übernehmen"),
+    ("IDS_TL_BTN_BROWSE_FOR_PLAYLIST_FOLDER", r"Select save location", r"Speicherort auswählen"),
+    ("IDS_TL_BTN_CREATE_PLAYLIST", r"&Create Playlist", r"Playlist &erstellen"),
+    ("IDS_TL_SELECT_PLAYLIST_SAVE_LOCATION", r"Save location:", r"Speicherort:"),
+    ("IDS_TL_SELECT_FOLDER_TITLE", r"Select folder", r"Ordner auswählen"),
+    ("IDS_TL_SELECT_FILES_TITLE", r"Select files", r"Dateien auswählen"),
+    ("IDS_TL_SELECT_SONG_FOLDER_INFO",
+     r"Please select the folder which you want to add to the playlist:",
+     r"Bitte wählen Sie den Ordner aus, den Sie der Playlist hinzufügen möchten:"),
+    ("IDS_TL_SELECT_PLAYLIST_FOLDER_INFO", r"Please select the playlist save location:",
+     r"Bitte wählen Sie den Speicherort der Playlist aus:"),
+    ("IDS_TL_TOOLBAR_MAIN_DIALOG_SETTINGS", r" Settings  ", r" Einstellungen  "),
+    ("IDS_TL_TOOLBAR_MAIN_DIALOG_HELP", r" Help  ", r" Hilfe  "),
+    ("IDS_TL_TOOLBAR_MAIN_DIALOG_ABOUT", r" About  ", r" Über  "),
+    ("IDS_TL_FILES", r"Files", r"Dateien"),
+    ("IDS_TL_ALL_FILES", r"All files", r"Alle Dateien"),
+    # Settings sheet.
+    ("IDS_TL_PROPSHEET_SETTINGS_TITLE", r"Settings", r"Einstellungen"),
+    ("IDS_TL_PROPPAGE_GENERAL_SETTINGS_TITLE", r"General Settings", r"Allgemeine Einstellungen"),
+    ("IDS_TL_PROPPAGE_PLAYLIST_TITLE", r"Playlist Details", r"Playlist-Details"),
+    ("IDS_TL_PROPPAGE_FILE_TYPES_TITLE", r"File Types", r"Dateitypen"),
+    ("IDS_TL_PROPPAGE_MP3_TITLE", r"MP3", r"MP3"),
+    # General settings page.
+    ("IDS_TL_SETTINGS_GENERAL_LANGUAGE_SEPARATOR", r"Language", r"Sprache"),
+    ("IDS_TL_SETTINGS_GENERAL_LANGUAGE_INFO",
+     r"Here you can select the desired language. After the language was changed the application has to be restarted.",
+     r"Hier können Sie die gewünschte Sprache auswählen. Nach einem Wechsel der Sprache muss die Anwendung neu gestartet werden."),
+    ("IDS_TL_SETTINGS_GENERAL_LANGUAGE_DE", r"german", r"deutsch"),
+    ("IDS_TL_SETTINGS_GENERAL_LANGUAGE_EN", r"english", r"englisch"),
+    ("IDS_TL_SETTINGS_GENERAL_MISC_SEPARATOR", r"Miscellaneous", r"Sonstiges"),
+    ("IDS_TL_SETTINGS_GENERAL_TRANSPARENCY",
+     r"Turn main window semi-transparent if unfocused (Windows 2000, XP)",
+     r"Hauptfenster halbtransparent darstellen, wenn es nicht aktiv ist (Windows 2000, XP)"),
+    ("IDS_TL_SETTINGS_GENERAL_SINGLE_INSTANCE", r"Allow only one instance of the program running",
+     r"Nur eine laufende Instanz des Programms zulassen"),
+    ("IDS_TL_SETTINGS_GENERAL_PLAY_SOUND", r"Play sound", r"Klänge abspielen"),
+    ("IDS_TL_SETTINGS_GENERAL_RESET_SETTINGS_SEPARATOR", r"Reset Settings",
+     r"Einstellungen zurücksetzen"),
+    ("IDS_TL_SETTINGS_GENERAL_RESET_SETTINGS_INFO",
+     r"By clicking on the button below you can reset all settings to the state when the program was installed. Attention - all personal settings will be lost!",
+     r"Mit einem Klick auf die Schaltfläche unten können Sie alle Einstellungen auf den Stand nach der Installation des Programms zurücksetzen. Achtung - alle persönlichen Einstellungen gehen dabei verloren!"),
+    ("IDS_TL_SETTINGS_GENERAL_BTN_RESET_SETTINGS", r"&Reset Settings...",
+     r"Einstellungen &zurücksetzen..."),
+    # Playlist settings page.
+    ("IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_SEPARATOR", r"Adding new Playlist Entries",
+     r"Neue Playlist-Einträge hinzufügen"),
+    ("IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_INFO",
+     r"Specify where new playlist entries are inserted into the list. This setting will also be applied for entries that are added to the playlist using drag and drop.",
+     r"Legen Sie fest, an welcher Stelle neue Playlist-Einträge in die Liste eingefügt werden. Diese Einstellung gilt auch für Einträge, die per Drag and Drop zur Playlist hinzugefügt werden."),
+    ("IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_TOP", r"Insert at the beginning of the list",
+     r"Am Anfang der Liste einfügen"),
+    ("IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_BEFORESEL",
+     r"Insert before the selected entry (if no entry is selected insert at the end)",
+     r"Vor dem ausgewählten Eintrag einfügen (ist kein Eintrag ausgewählt, am Ende einfügen)"),
+    ("IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_AFTERSEL",
+     r"Insert after the selected entry (if no entry is selected insert at the end)",
+     r"Nach dem ausgewählten Eintrag einfügen (ist kein Eintrag ausgewählt, am Ende einfügen)"),
+    ("IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_BOTTOM", r"Insert at the end of the list",
+     r"Am Ende der Liste einfügen"),
+    ("IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_SEPARATOR", r"Saving Playlist Entries",
+     r"Speichern der Playlist-Einträge"),
+    ("IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_ABSOLUTE",
+     r'Save playlist entries absolute (e.g. "C:\MyMusic\Song1.mp3")',
+     r'Playlist-Einträge absolut speichern (z.B. "C:\MyMusic\Song1.mp3")'),
+    ("IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_RELATIVE",
+     r'Save playlist entries relative (e.g. "..\MyMusic\Song1.mp3")',
+     r'Playlist-Einträge relativ speichern (z.B. "..\MyMusic\Song1.mp3")'),
+    ("IDS_TL_SETTINGS_PLAYLIST_MISC_SEPARATOR", r"Miscellaneous", r"Sonstiges"),
+    ("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_NAME",
+     r"Set the playlist name to the name of the folder that was added at last",
+     r"Den Namen der Playlist auf den Namen des zuletzt hinzugefügten Ordners setzen"),
+    ("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_FOLDER",
+     r"Set the playlist save location to the folder that was added at last",
+     r"Den Speicherort der Playlist auf den zuletzt hinzugefügten Ordner setzen"),
+    # File types settings page.
+    ("IDS_TL_SETTINGS_FILE_TYPES_SEPARATOR", r"Choose Active File Types",
+     r"Aktive Dateitypen auswählen"),
+    ("IDS_TL_SETTINGS_FILE_TYPES_INFO",
+     r'All file types that are in the list of the active file types can be added to the playlist. If you miss a certain file type just enter it in the text box and hit the "New..." button.',
+     r'Alle Dateitypen in der Liste der aktiven Dateitypen können der Playlist hinzugefügt werden. Fehlt Ihnen ein bestimmter Dateityp, geben Sie ihn einfach in das Textfeld ein und klicken Sie auf die Schaltfläche "Neu...".'),
+    ("IDS_TL_SETTINGS_FILE_TYPES_ACTIVE", r"Active file types:", r"Aktive Dateitypen:"),
+    ("IDS_TL_SETTINGS_FILE_TYPES_INACTIVE", r"Inactive file types:", r"Inaktive Dateitypen:"),
+    ("IDS_TL_SETTINGS_FILE_TYPES_NEW_TITLE", r"Create new file type:", r"Neuen Dateityp anlegen:"),
+    ("IDS_TL_SETTINGS_FILE_TYPES_DELETE_TITLE", r"Delete file type:", r"Dateityp löschen:"),
+    # MP3 settings page.
+    ("IDS_TL_SETTINGS_MP3_ID3TAGS_SEPARATOR", r"Readout of ID3Tags", r"Auslesen der ID3-Tags"),
+    ("IDS_TL_SETTINGS_MP3_ID3TAGS_INFO",
+     r"Activate this option if you want the program to readout the ID3Tags of MP3-files. Only if this option is activated the title format will be processed.",
+     r"Aktivieren Sie diese Option, wenn das Programm die ID3-Tags von MP3-Dateien auslesen soll. Nur wenn diese Option aktiviert ist, wird das Titelformat angewendet."),
+    ("IDS_TL_SETTINGS_MP3_READ_ID3TAGS", r"Get data from ID3v1 and ID3v2 tags (slow)",
+     r"Daten aus ID3v1- und ID3v2-Tags lesen (langsam)"),
+    ("IDS_TL_SETTINGS_MP3_TITLE_FORMAT_SEPARATOR", r"Title Format", r"Titelformat"),
+    ("IDS_TL_SETTINGS_MP3_TITLE_MASK_INFO",
+     r"If readout of ID3Tags is activated enter the desired title format below. You may enter any text or create dynamic titles using the title variables.",
+     r"Wenn das Auslesen der ID3-Tags aktiviert ist, geben Sie unten das gewünschte Titelformat ein. Sie können beliebigen Text eingeben oder mit den Titelvariablen dynamische Titel erzeugen."),
+    ("IDS_TL_SETTINGS_MP3_TITLE_MASK", r"Title mask:", r"Titelmaske:"),
+    ("IDS_TL_SETTINGS_MP3_TITLE_MASK_PREVIEW", r"Result preview:", r"Vorschau des Ergebnisses:"),
+    ("IDS_TL_SETTINGS_MP3_TITLE_VARIABLES", r"Title variables:", r"Titelvariablen:"),
+    ("IDS_TL_SETTINGS_MP3_VARIABLE_ARTIST", r"Artist", r"Interpret"),
+    ("IDS_TL_SETTINGS_MP3_VARIABLE_TITLE", r"Title", r"Titel"),
+    ("IDS_TL_SETTINGS_MP3_VARIABLE_ALBUM", r"Album", r"Album"),
+    ("IDS_TL_SETTINGS_MP3_VARIABLE_YEAR", r"Year", r"Jahr"),
+    ("IDS_TL_SETTINGS_MP3_VARIABLE_GENRE", r"Genre", r"Genre"),
+    ("IDS_TL_SETTINGS_MP3_VARIABLE_TRACK", r"Track #", r"Lied #"),
+    ("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE_TITLE", r"Example:", r"Beispiel:"),
+    ("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE", r"%3 - %6 %2  =  <Album> - <Track #> <Title>",
+     r"%3 - %6 %2  =  <Album> - <Lied #> <Titel>"),
+    # Creation progress dialog and creation job.
+    ("IDS_TL_CREATE_PLAYLIST_TITLE", r"Creating the playlist", r"Erstellen der Playlist"),
+    ("IDS_TL_CREATE_PLAYLIST_DETAIL_TITLE", r"The playlist you assembled will now be created",
+     r"Die von Ihnen zusammengestellte Playlist wird jetzt erstellt"),
+    ("IDS_TL_CREATE_PLAYLIST_CONTENT",
+     r"Depending on the size of the playlist this process can vary from a few seconds to some minutes. Please wait...",
+     r"Je nach Größe der Playlist kann dieser Vorgang zwischen wenigen Sekunden und einigen Minuten dauern. Bitte warten..."),
+    ("IDS_TL_CREATE_PLAYLIST_STATUS_TITLE", r"Status of the creation:", r"Status der Erstellung:"),
+    ("IDS_TL_CREATE_PLAYLIST_STEP_PREPARE", r"Last preparations are done",
+     r"Letzte Vorbereitungen werden getroffen"),
+    ("IDS_TL_CREATE_PLAYLIST_STEP_CREATE", r"Creating the playlist", r"Die Playlist wird erstellt"),
+    ("IDS_TL_CREATE_PLAYLIST_STEP_FINISH", r"Finishing the creation of the playlist",
+     r"Die Erstellung der Playlist wird abgeschlossen"),
+    ("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_PREPARE", r"Last preparations are done",
+     r"Letzte Vorbereitungen werden getroffen"),
+    ("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_CREATE", r"<NUMBER/> of <TOTAL/> files processed",
+     r"<NUMBER/> von <TOTAL/> Dateien verarbeitet"),
+    ("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_FINISH", r"Completing the creation of the playlist",
+     r"Die Erstellung der Playlist wird abgeschlossen"),
+    ("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_COMPLETED", r"Playlist was created successfully",
+     r"Die Playlist wurde erfolgreich erstellt"),
+    ("IDS_TL_PLAYLIST_CREATION_CANCELLED", r"The creation of the playlist was cancelled",
+     r"Die Erstellung der Playlist wurde abgebrochen"),
+    # Message box texts.
+    ("IDS_TL_MB_CANCEL_PLAYLIST_CREATION",
+     r"Do you really want to cancel the creation of the playlist?",
+     r"Möchten Sie die Erstellung der Playlist wirklich abbrechen?"),
+    ("IDS_TL_MB_DELETE_ALL_ITEMS",
+     r"Do you really want to remove all items from the playlist?\n\nAttention: This operation cannot be undone!",
+     r"Möchten Sie wirklich alle Einträge aus der Playlist entfernen?\n\nAchtung: Dieser Vorgang kann nicht rückgängig gemacht werden!"),
+    ("IDS_TL_MB_EMPTY_PLAYLIST",
+     r"The playlist is currently empty.\n\nPlease add at least one entry to the playlist.",
+     r"Die Playlist ist zurzeit leer.\n\nBitte fügen Sie der Playlist mindestens einen Eintrag hinzu."),
+    ("IDS_TL_MB_EMPTY_PLAYLIST_FOLDER", r"Please select a save location for the playlist.",
+     r"Bitte wählen Sie einen Speicherort für die Playlist aus."),
+    ("IDS_TL_MB_EMPTY_PLAYLIST_NAME", r"Please enter a name for the playlist.",
+     r"Bitte geben Sie einen Namen für die Playlist ein."),
+    ("IDS_TL_MB_INVALID_PLAYLIST_NAME",
+     r'The name of the playlist contains invalid characters.\n\nYou cannot use the following characters: \ / : * ? " < > |',
+     r'Der Name der Playlist enthält ungültige Zeichen.\n\nFolgende Zeichen dürfen nicht verwendet werden: \ / : * ? " < > |'),
+    ("IDS_TL_MB_PLAYLIST_FOLDER_DOES_NOT_EXIST",
+     r'''The folder "<FOLDER/>" that was\nselected as playlist save location does not exist.\n\nDo you want to create this folder?\n\nClick 'Yes' to continue or 'No' to select another playlist save location.''',
+     r'''Der Ordner "<FOLDER/>", der als\nSpeicherort der Playlist ausgewählt wurde, ist nicht vorhanden.\n\nMöchten Sie diesen Ordner anlegen?\n\nKlicken Sie auf 'Ja', um fortzufahren, oder auf 'Nein', um einen anderen Speicherort für die Playlist auszuwählen.'''),
+    ("IDS_TL_MB_PLAYLIST_ALREADY_EXISTS",
+     r'The file "<FILEPATH/>" already exists.\n\nDo you want to overwrite this file?',
+     r'Die Datei "<FILEPATH/>" ist bereits vorhanden.\n\nMöchten Sie diese Datei überschreiben?'),
+    ("IDS_TL_MB_RESTART_LANGUAGE_CHANGED",
+     r"The language of the application was changed from <LNG_BEFORE/> to <LNG_AFTER/>.\nTo activate the selected language the application has to be restarted.\n\nDo you want to restart the application now?",
+     r"Die Sprache der Anwendung wurde von <LNG_BEFORE/> auf <LNG_AFTER/> geändert.\nUm zur ausgewählten Sprache umzuschalten muss die Anwendung neu gestartet werden.\n\nMöchten Sie die Anwendung jetzt neu starten?"),
+    ("IDS_TL_MB_RESET_SETTINGS",
+     r"Do you really want to reset all settings?\n\nAttention: You will lose all your personal settings!",
+     r"Möchten Sie wirklich alle Einstellungen zurücksetzen?\n\nAchtung: Dabei gehen alle Ihre persönlichen Einstellungen verloren!"),
+    ("IDS_TL_MB_ERR_NO_ACTIVE_FILE_TYPES",
+     r'You cannot add any file to the playlist because there is\nno active file type selected.\n\nPlease add at least one active file type to the list\nat "Settings >> File Types".',
+     r'Der Playlist können keine Dateien hinzugefügt werden, da keine aktiven\nDateitypen ausgewählt sind.\n\nBitte fügen Sie den aktiven Dateitypen unter "Einstellungen >> Dateitypen"\nmindestens einen Eintrag hinzu.'),
+    ("IDS_TL_MB_LAST_ACTIVE_FILE_TYPE_REMOVED",
+     r"If there are no active file types you will not be able to add\nanymore files to the playlist.\n\nPlease add at least one entry to the list of active file types.",
+     r"Ohne aktive Dateitypen können der Playlist keine\nweiteren Dateien hinzugefügt werden.\n\nBitte fügen Sie der Liste der aktiven Dateitypen mindestens einen Eintrag hinzu."),
+    ("IDS_TL_MB_ERR_EMPTY_NEW_FILE_TYPE",
+     r"Please enter the name of the file type\nyou want to add to the list.",
+     r"Bitte geben Sie den Namen des Dateityps ein,\nden Sie der Liste hinzufügen möchten."),
+    ("IDS_TL_MB_ERR_INVALID_FILE_TYPE",
+     r'The file type you entered contains invalid characters.\n\nYou cannot use the following characters: \ / . : * ? " < > |',
+     r'Der eingegebene Dateityp enthält ungültige Zeichen.\n\nFolgende Zeichen dürfen nicht verwendet werden: \ / . : * ? " < > |'),
+    ("IDS_TL_MB_ERR_FILE_TYPE_EXISTS", r"The file type you entered already exists.",
+     r"Der eingegebene Dateityp ist bereits vorhanden."),
+    ("IDS_TL_MB_ERR_NO_FILE_TYPE_SELECTED",
+     r"Please select the inactive file type you want\nto delete from the list.",
+     r"Bitte wählen Sie den inaktiven Dateityp aus,\nden Sie aus der Liste löschen möchten."),
+    ("IDS_TL_MB_ERR_CREATE_PLAYLIST", r"An error occured while creating the playlist.",
+     r"Beim Erstellen der Playlist ist ein Fehler aufgetreten."),
+    ("IDS_TL_MB_ERR_INVALID_PLAYLIST_FORMAT",
+     r"An invalid playlist format was detected.\n\nPlease restart the application and repeat the operation.",
+     r"Es wurde ein ungültiges Playlist-Format erkannt.\n\nBitte starten Sie die Anwendung neu und wiederholen Sie den Vorgang."),
+    ("IDS_TL_MB_ERR_CREATE_PLAYLIST_FOLDER",
+     r"The playlist folder could not be created.\n\nPlease close all other applications and repeat the operation.",
+     r"Der Ordner der Playlist konnte nicht angelegt werden.\n\nBitte schließen Sie alle anderen Anwendungen und wiederholen Sie den Vorgang."),
+    ("IDS_TL_MB_ERR_OPEN_PLAYLIST_FILE",
+     r"The playlist file could not be created.\n\nPlease close all other applications and repeat the operation.",
+     r"Die Playlist-Datei konnte nicht angelegt werden.\n\nBitte schließen Sie alle anderen Anwendungen und wiederholen Sie den Vorgang."),
+    ("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE",
+     r"The playlist file could not be written completely.\n\nPlease check that there is enough free space on the medium and repeat the operation.",
+     r"Die Playlist-Datei konnte nicht vollständig geschrieben werden.\n\nBitte prüfen Sie, ob auf dem Datenträger genügend freier Speicherplatz vorhanden ist, und wiederholen Sie den Vorgang."),
+]
+
+KEY_PATTERN = re.compile(r"IDS_[A-Z0-9_]+")
+
+
+def check_texts():
+    """Refuses anything the table format cannot carry."""
+    seen = set()
+    for key, *texts in TEXTS:
+        if not KEY_PATTERN.fullmatch(key):
+            raise SystemExit(f"{key!r}: a key is IDS_ followed by upper-case letters, digits, _")
+        if key in seen:
+            raise SystemExit(f"{key}: listed twice")
+        seen.add(key)
+        for text in texts:
+            if not text:
+                raise SystemExit(f"{key}: empty text (a lookup would show the key)")
+            if any(c in text for c in "\r\n\0"):
+                raise SystemExit(f"{key}: line breaks are written as the two characters \\n")
+            try:
+                text.encode("cp1252")
+            except UnicodeEncodeError as error:
+                raise SystemExit(f"{key}: {error}")
+
+
+def table_bytes(column):
+    lines = []
+    for entry in TEXTS:
+        lines.append(entry[0])
+        lines.append(entry[column])
+    return "".join(line + "\r\n" for line in lines).encode("cp1252")
+
+
+def main():
+    check_texts()
+    folder = pathlib.Path(__file__).resolve().parent.parent / "TEXTSTRINGTABLE"
+    tables = {"LANGUAGE_EN.tbl": table_bytes(1), "LANGUAGE_DE.tbl": table_bytes(2)}
+    if "--check" in sys.argv[1:]:
+        stale = [name for name, data in tables.items()
+                 if not (folder / name).exists() or (folder / name).read_bytes() != data]
+        if stale:
+            print("out of date: " + ", ".join(stale) + " (run resources/tools/language_tables.py)")
+            return 1
+        return 0
+    folder.mkdir(exist_ok=True)
+    for name, data in tables.items():
+        (folder / name).write_bytes(data)
+    print(f"{len(TEXTS)} keys written to {', '.join(tables)}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
