@@ -17,7 +17,7 @@ enum class MessageAnswer { Ok, Yes, No };
 
 struct OpenFilesRequest {
     std::string title;
-    std::string filter;  // the "|"-separated form that BuildFileDialogFilter makes
+    std::string filter;   // the "|"-separated form that BuildFileDialogFilter makes
     int filterIndex = 1;  // counted from 1
     std::string initialFolder;
 };
@@ -25,7 +25,7 @@ struct OpenFilesRequest {
 struct OpenFilesResult {
     bool accepted = false;
     std::vector<std::string> paths;  // in the order the dialog returned them
-    int filterIndex = 1;  // the filter the user finally chose, counted from 1
+    int filterIndex = 1;             // the filter the user finally chose, counted from 1
 };
 
 struct FolderRequest {

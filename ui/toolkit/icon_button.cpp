@@ -1,0 +1,61 @@
+#include "ui/toolkit/icon_button.h"
+
+#include <QEnterEvent>
+
+#include "platform/resources/resources.h"
+
+namespace toolkit {
+
+QPixmap LoadResourcePixmap(const char* type, const char* name) {
+    QPixmap pixmap;
+    if (const auto bytes = platform::FindResource(type, name)) {
+        pixmap.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
+                            static_cast<uint>(bytes->size()));
+    }
+    return pixmap;
+}
+
+CIconButton::CIconButton(QWidget* parent) : QToolButton(parent) {
+    setAutoRaise(true);
+    setFocusPolicy(Qt::TabFocus);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+}
+
+void CIconButton::SetIcons(const QPixmap& normal, const QPixmap& hover, int size) {
+    normal_ = normal;
+    hover_ = hover.isNull() ? normal : hover;
+    setIconSize(QSize(size, size));
+    ShowIcon();
+}
+
+void CIconButton::SetIconResources(const char* normalName, const char* hoverName, int size) {
+    SetIcons(LoadResourcePixmap("PNG", normalName), LoadResourcePixmap("PNG", hoverName), size);
+}
+
+void CIconButton::enterEvent(QEnterEvent* event) {
+    hovered_ = true;
+    ShowIcon();
+    QToolButton::enterEvent(event);
+}
+
+void CIconButton::leaveEvent(QEvent* event) {
+    hovered_ = false;
+    ShowIcon();
+    QToolButton::leaveEvent(event);
+}
+
+void CIconButton::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        hovered_ = false;
+        ShowIcon();
+    }
+    QToolButton::changeEvent(event);
+}
+
+void CIconButton::ShowIcon() {
+    const QPixmap& picture = hovered_ && isEnabled() ? hover_ : normal_;
+    QIcon icon(picture);
+    setIcon(icon);
+}
+
+}  // namespace toolkit
