@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QIcon>
+#include <QWidget>
+#include <string>
+
+class QLabel;
+class QBoxLayout;
+
+// One page of the settings sheet. The sheet drives every page through the same three steps:
+// initialise (the first time the page is shown), mark modified (on every change the user
+// makes) and apply (when the user confirms with OK or Apply). A page that was never shown
+// is never applied, so the settings it edits keep their stored values.
+class CPropPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // titleKey names the page's title in the language table, iconName its picture among
+    // the embedded PNG resources.
+    CPropPage(std::string titleKey, std::string iconName, QWidget* parent = nullptr);
+    ~CPropPage() override;
+
+    // The title text, looked up the first time it is asked for and kept from then on.
+    const std::string& Title();
+    QIcon Icon() const;
+
+    bool IsInitialized() const { return initialized_; }
+    // Reads the stored values into the controls; does nothing after the first call.
+    void Initialize();
+    // Writes the controls' values to the store when the page has been initialised.
+    void Apply();
+
+    bool IsModified() const { return modified_; }
+
+signals:
+    // The user changed something on the page.
+    void modified();
+
+protected:
+    virtual void OnInitPage() = 0;
+    virtual void OnApply() = 0;
+    void SetModified();
+
+    // The page's vertical layout, with the margins and spacing every page uses.
+    QBoxLayout* PageLayout() const { return layout_; }
+    // Appends a section heading: a bold caption followed by a horizontal line.
+    void AddSectionHeading(const std::string& textKey);
+    // Appends a word-wrapped explanatory text.
+    QLabel* AddInfoText(const std::string& textKey);
+
+private:
+    std::string titleKey_;
+    std::string iconName_;
+    std::string title_;
+    bool titleLoaded_ = false;
+    bool initialized_ = false;
+    bool modified_ = false;
+    QBoxLayout* layout_;
+};
+
+// The text of key as a QString (the tables hold UTF-8).
+QString Text(const std::string& key);
+// A word-wrapped label with the text of key.
+QLabel* MakeInfoLabel(const std::string& key, QWidget* parent);
+// A section heading widget: the caption of key, then a line to the right edge.
+QWidget* MakeSectionHeading(const std::string& key, QWidget* parent);
+// A picture from the embedded PNG resources; a null pixmap when there is none.
+QPixmap LoadPngResource(const std::string& name);
+// The size of w by h dialog units in the font of widget: a horizontal unit is a quarter of
+// the average character width, a vertical one an eighth of the line height.
+QSize DialogUnitsToPixels(const QWidget* widget, int w, int h);

@@ -1,0 +1,116 @@
+#include "ui/settings_sheet/prop_page_mp3.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "core/mp3_info/title_mask.h"
+#include "settings/language/language.h"
+#include "settings/store/properties.h"
+
+namespace {
+
+// The six variables in their order, with the keys of their names.
+const char* const kVariableNameKeys[] = {
+    "IDS_TL_SETTINGS_MP3_VARIABLE_ARTIST", "IDS_TL_SETTINGS_MP3_VARIABLE_TITLE",
+    "IDS_TL_SETTINGS_MP3_VARIABLE_ALBUM",  "IDS_TL_SETTINGS_MP3_VARIABLE_YEAR",
+    "IDS_TL_SETTINGS_MP3_VARIABLE_GENRE",  "IDS_TL_SETTINGS_MP3_VARIABLE_TRACK",
+};
+
+std::string Bracketed(int variable) {
+    return "<" + GetText(kVariableNameKeys[variable]) + ">";
+}
+
+QLabel* PlainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
+
+std::string CPropPageMP3::PreviewOf(const std::string& mask) {
+    return ExpandTitleMask(mask, Bracketed(0), Bracketed(1), Bracketed(2), Bracketed(3),
+                           Bracketed(4), Bracketed(5));
+}
+
+CPropPageMP3::CPropPageMP3(QWidget* parent)
+    : CPropPage("IDS_TL_PROPPAGE_MP3_TITLE", "SHEET_MP3", parent) {
+    QBoxLayout* page = PageLayout();
+
+    AddSectionHeading("IDS_TL_SETTINGS_MP3_ID3TAGS_SEPARATOR");
+    AddInfoText("IDS_TL_SETTINGS_MP3_ID3TAGS_INFO");
+    readTags_ = new QCheckBox(Text("IDS_TL_SETTINGS_MP3_READ_ID3TAGS"), this);
+    readTags_->setObjectName("readTags");
+    page->addWidget(readTags_);
+
+    page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
+    AddSectionHeading("IDS_TL_SETTINGS_MP3_TITLE_FORMAT_SEPARATOR");
+    auto* columns = new QHBoxLayout;
+    page->addLayout(columns);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(MakeInfoLabel("IDS_TL_SETTINGS_MP3_TITLE_MASK_INFO", this));
+    auto* maskLabel = PlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK"), this);
+    mask_ = new QLineEdit(this);
+    mask_->setObjectName("titleMask");
+    maskLabel->setBuddy(mask_);
+    auto* previewLabel = PlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK_PREVIEW"), this);
+    preview_ = new QLineEdit(this);
+    preview_->setObjectName("titlePreview");
+    preview_->setReadOnly(true);
+    QPalette palette = preview_->palette();
+    palette.setColor(QPalette::Base, PreviewBackground());
+    preview_->setPalette(palette);
+    previewLabel->setBuddy(preview_);
+    left->addWidget(maskLabel);
+    left->addWidget(mask_);
+    left->addWidget(previewLabel);
+    left->addWidget(preview_);
+    left->addStretch(1);
+    columns->addLayout(left, 3);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(PlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_VARIABLES"), this));
+    auto* variables = new QGridLayout;
+    for (int i = 0; i < 6; ++i) {
+        const QString text = QLatin1Char('%') + QString::number(i + 1) + QLatin1String(" - ") +
+                             Text(kVariableNameKeys[i]);
+        variables->addWidget(PlainLabel(text, this), i % 3, i / 3);
+    }
+    variables->setHorizontalSpacing(DialogUnitsToPixels(this, 12, 0).width());
+    right->addLayout(variables);
+    right->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
+    right->addWidget(PlainLabel(Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE_TITLE"), this));
+    right->addWidget(PlainLabel(Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE"), this));
+    right->addStretch(1);
+    columns->addSpacing(DialogUnitsToPixels(this, 8, 0).width());
+    columns->addLayout(right, 2);
+    page->addStretch(1);
+
+    connect(readTags_, &QAbstractButton::clicked, this, [this] { SetModified(); });
+}
+
+void CPropPageMP3::OnInitPage() {
+    readTags_->setChecked(GetPropertyInt("prop_ReadID3Tags", 1) != 0);
+    const std::string mask = GetPropertyString("prop_TitleMask", "%3 - %2");
+    mask_->setText(QString::fromStdString(mask));
+    preview_->setText(QString::fromStdString(PreviewOf(mask)));
+    // Connected only now: putting the stored mask in place is no change by the user.
+    connect(mask_, &QLineEdit::textChanged, this, &CPropPageMP3::OnMaskChanged);
+}
+
+void CPropPageMP3::OnMaskChanged() {
+    SetModified();
+    // Only the preview is written; the mask field is left alone, so the cursor, the
+    // selection and the undo history of the user's typing stay as they are.
+    preview_->setText(QString::fromStdString(PreviewOf(mask_->text().toStdString())));
+}
+
+void CPropPageMP3::OnApply() {
+    SetPropertyInt("prop_ReadID3Tags", readTags_->isChecked() ? 1 : 0);
+    // Stored exactly as typed, even empty or without any variable.
+    SetPropertyString("prop_TitleMask", mask_->text().toStdString());
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "ui/settings_sheet/prop_page.h"
+
+class QCheckBox;
+class QLineEdit;
+
+// "MP3": whether titles and lengths come from the ID3 tags, and the title mask, with a
+// preview of the mask in which the variable names stand for the tag values.
+class CPropPageMP3 : public CPropPage {
+    Q_OBJECT
+
+public:
+    explicit CPropPageMP3(QWidget* parent = nullptr);
+
+    // The mask expanded with "<Artist>", "<Title>", ... in the current language.
+    static std::string PreviewOf(const std::string& mask);
+
+    // The colour behind the preview, set apart from the editable mask.
+    static QColor PreviewBackground() { return QColor(245, 245, 245); }
+
+protected:
+    void OnInitPage() override;
+    void OnApply() override;
+
+private:
+    void OnMaskChanged();
+
+    QCheckBox* readTags_;
+    QLineEdit* mask_;
+    QLineEdit* preview_;
+};
