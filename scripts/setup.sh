@@ -12,6 +12,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # ID3 tags and MPEG headers
   libtag1-dev
+  # compressed ID3v2 frames in the generated test files
+  zlib1g-dev
   # event sounds
   libcanberra-dev
   # MIDI music of the about box

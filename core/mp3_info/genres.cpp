@@ -1,6 +1,9 @@
 #include "core/mp3_info/genres.h"
 
 #include <array>
+#include <optional>
+
+#include "core/mp3_info/scan_integer.h"
 
 namespace {
 
@@ -161,4 +164,29 @@ std::string GetGenreName(int index) {
         return {};
     }
     return kGenres[static_cast<std::size_t>(index)];
+}
+
+std::string ResolveBracketedGenre(const std::string& text) {
+    if (text.empty() || text[0] != '(') {
+        return text;
+    }
+    const std::optional<std::int32_t> number = ScanInteger(std::string_view(text).substr(1));
+    if (!number || *number < 0 || *number >= kGenreCount) {
+        return text;
+    }
+    return GetGenreName(*number);
+}
+
+std::string ResolveNumericGenre(const std::string& text) {
+    if (text.empty() || text.size() > 3) {
+        return text;
+    }
+    int number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return text;
+        }
+        number = number * 10 + (c - '0');
+    }
+    return number < kGenreCount ? GetGenreName(number) : text;
 }
