@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/midi_stream/midi_stream.h"
+#include "platform/midi_stream/stream_scheduler.h"
+
+namespace platform {
+
+// A MIDI output with a virtual clock: nothing sounds and no time passes until the owner
+// advances the clock, which plays the due events and delivers the callbacks on the calling
+// thread. Every message is recorded with its stream time. The device outlives the streams
+// opened on it; one stream is open at a time.
+class VirtualMidiDevice {
+public:
+    struct Message {
+        int64_t timeNs;
+        uint32_t message;  // status | data1 << 8 | data2 << 16
+        bool direct;       // sent with ShortMessage rather than played from a buffer
+    };
+
+    VirtualMidiDevice() = default;
+    ~VirtualMidiDevice();
+    VirtualMidiDevice(const VirtualMidiDevice&) = delete;
+    VirtualMidiDevice& operator=(const VirtualMidiDevice&) = delete;
+
+    // Opens streams on this device.
+    MidiStreamFactory Factory();
+
+    // Moves the clock on by ns, playing what falls due on the way.
+    void AdvanceBy(int64_t ns);
+    // Advances in steps of stepNs until no buffer is queued or maxNs have passed; true when
+    // the queue ran dry.
+    bool RunUntilIdle(int64_t maxNs, int64_t stepNs = 10'000'000);
+
+    int64_t NowNs() const { return now_; }
+    bool IsOpen() const { return open_ != nullptr; }
+    bool IsRunning() const { return scheduler_.Running(); }
+    size_t QueuedBuffers() const;
+    uint32_t TimeDivision() const { return scheduler_.TimeDivision(); }
+    uint32_t Tempo() const { return scheduler_.Tempo(); }
+
+    // Set to make the next opens fail with this result (kMidiOk opens normally).
+    int openResult = kMidiOk;
+    int opens = 0;
+    int closes = 0;
+    std::vector<Message> messages;
+    // The stream operations in order: "open", "division 96", "prepare", "out", "restart",
+    // "stop", "reset", "unprepare", "close".
+    std::vector<std::string> calls;
+    // Events at one instant beyond this many are taken for a runaway stream; the clock
+    // then stops playing and hitActionLimit is set.
+    size_t maxActionsPerAdvance = 1'000'000;
+    bool hitActionLimit = false;
+
+    // Hooks for an output that sounds in virtual time (the file renderer): each message
+    // goes to sink, and renderUntil is told the time before anything happens at it.
+    std::function<void(uint32_t)> sink;
+    std::function<void(int64_t)> renderUntil;
+
+private:
+    class Stream;
+    friend class Stream;
+
+    void Deliver(const StreamScheduler::Action& action);
+    void ReturnAll();
+    void Detach();
+
+    Stream* open_ = nullptr;
+    StreamScheduler scheduler_;
+    MidiStreamCallback callback_;
+    std::set<MidiHeader*> prepared_;
+    int64_t now_ = 0;
+};
+
+}  // namespace platform
