@@ -1,0 +1,45 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+// A settings hive of its own for one test: XDG_CONFIG_HOME points at a fresh temporary
+// folder while the object lives, and the folder goes with it.
+class TempHive {
+public:
+    TempHive() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tracklace-hive-XXXXXX").string();
+        folder_ = mkdtemp(pattern.data());
+        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    }
+    TempHive(const TempHive&) = delete;
+    TempHive& operator=(const TempHive&) = delete;
+    ~TempHive() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    const std::string& folder() const { return folder_; }
+    std::string file() const { return folder_ + "/Wendmark/HKEY_CURRENT_USER.reg"; }
+    bool Exists() const { return std::filesystem::exists(file()); }
+
+    std::string Read() const {
+        std::ifstream in(file(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void Write(std::string_view bytes) const {
+        std::filesystem::create_directories(folder_ + "/Wendmark");
+        std::ofstream out(file(), std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+private:
+    std::string folder_;
+};
