@@ -21,6 +21,12 @@ QString Text(const std::string& key) {
     return QString::fromStdString(GetText(key));
 }
 
+QLabel* MakePlainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
 QLabel* MakeInfoLabel(const std::string& key, QWidget* parent) {
     auto* label = new QLabel(Text(key), parent);
     label->setWordWrap(true);
@@ -34,8 +40,7 @@ QWidget* MakeSectionHeading(const std::string& key, QWidget* parent) {
     auto* heading = new QWidget(parent);
     auto* row = new QHBoxLayout(heading);
     row->setContentsMargins(0, 0, 0, 0);
-    auto* caption = new QLabel(Text(key), heading);
-    caption->setTextFormat(Qt::PlainText);
+    QLabel* caption = MakePlainLabel(Text(key), heading);
     QFont bold = caption->font();
     bold.setBold(true);
     caption->setFont(bold);

@@ -60,6 +60,8 @@ private:
 
 // The text of key as a QString (the tables hold UTF-8).
 QString Text(const std::string& key);
+// A one-line label showing text as it is (a "<" in a table text never starts rich text).
+QLabel* MakePlainLabel(const QString& text, QWidget* parent);
 // A word-wrapped label with the text of key.
 QLabel* MakeInfoLabel(const std::string& key, QWidget* parent);
 // A section heading widget: the caption of key, then a line to the right edge.

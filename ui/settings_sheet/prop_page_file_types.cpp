@@ -107,8 +107,8 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     auto* grid = new QGridLayout;
     page->addLayout(grid, 1);
 
-    auto* activeLabel = new QLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_ACTIVE"), this);
-    auto* inactiveLabel = new QLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_INACTIVE"), this);
+    auto* activeLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_ACTIVE"), this);
+    auto* inactiveLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_INACTIVE"), this);
     active_ = MakeList(this, "activeTypes");
     inactive_ = MakeList(this, "inactiveTypes");
     activeLabel->setBuddy(active_);
@@ -124,14 +124,14 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     moveButtons->addWidget(remove_);
     moveButtons->addStretch(1);
 
-    auto* newLabel = new QLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_NEW_TITLE"), this);
+    auto* newLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_NEW_TITLE"), this);
     newType_ = new QLineEdit(this);
     newType_->setObjectName("newType");
     newType_->setMaxLength(kMaxFileTypeLength);
     newLabel->setBuddy(newType_);
     create_ = new QPushButton(Text("IDS_NEW"), this);
     create_->setObjectName("create");
-    auto* deleteLabel = new QLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_DELETE_TITLE"), this);
+    auto* deleteLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_DELETE_TITLE"), this);
     delete_ = new QPushButton(Text("IDS_DELETE"), this);
     delete_->setObjectName("delete");
 

@@ -23,12 +23,6 @@ std::string Bracketed(int variable) {
     return "<" + GetText(kVariableNameKeys[variable]) + ">";
 }
 
-QLabel* PlainLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
 }  // namespace
 
 std::string CPropPageMP3::PreviewOf(const std::string& mask) {
@@ -53,11 +47,11 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
 
     auto* left = new QVBoxLayout;
     left->addWidget(MakeInfoLabel("IDS_TL_SETTINGS_MP3_TITLE_MASK_INFO", this));
-    auto* maskLabel = PlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK"), this);
+    auto* maskLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK"), this);
     mask_ = new QLineEdit(this);
     mask_->setObjectName("titleMask");
     maskLabel->setBuddy(mask_);
-    auto* previewLabel = PlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK_PREVIEW"), this);
+    auto* previewLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK_PREVIEW"), this);
     preview_ = new QLineEdit(this);
     preview_->setObjectName("titlePreview");
     preview_->setReadOnly(true);
@@ -73,18 +67,18 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
     columns->addLayout(left, 3);
 
     auto* right = new QVBoxLayout;
-    right->addWidget(PlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_VARIABLES"), this));
+    right->addWidget(MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_VARIABLES"), this));
     auto* variables = new QGridLayout;
     for (int i = 0; i < 6; ++i) {
         const QString text = QLatin1Char('%') + QString::number(i + 1) + QLatin1String(" - ") +
                              Text(kVariableNameKeys[i]);
-        variables->addWidget(PlainLabel(text, this), i % 3, i / 3);
+        variables->addWidget(MakePlainLabel(text, this), i % 3, i / 3);
     }
     variables->setHorizontalSpacing(DialogUnitsToPixels(this, 12, 0).width());
     right->addLayout(variables);
     right->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
-    right->addWidget(PlainLabel(Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE_TITLE"), this));
-    right->addWidget(PlainLabel(Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE"), this));
+    right->addWidget(MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE_TITLE"), this));
+    right->addWidget(MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE"), this));
     right->addStretch(1);
     columns->addSpacing(DialogUnitsToPixels(this, 8, 0).width());
     columns->addLayout(right, 2);
