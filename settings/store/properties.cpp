@@ -1,0 +1,197 @@
+#include "settings/store/properties.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/registry/registry.h"
+#include "settings/file_types/file_types.h"
+#include "settings/store/user_language.h"
+
+namespace registry = platform::registry;
+
+namespace {
+
+constexpr std::string_view kApplicationKey = "Software\\Wendmark\\Tracklace3";
+constexpr std::string_view kProfileName = "Tracklace3";
+
+enum class Kind { kInteger, kText };
+
+struct Property {
+    std::string_view name;
+    Kind kind;
+    std::string_view section;  // empty: the application key itself
+    std::string_view valueName;
+    int integerDefault;
+    std::string_view textDefault;
+};
+
+// Every persistent setting. The sections and value names are shared with the installer and
+// with earlier installations; they must not change.
+constexpr Property kProperties[] = {
+    {"prop_FirstTimeInitComplete", Kind::kInteger, "", "FirstTimeInitComplete", 0, ""},
+    {"prop_WindowPositionX", Kind::kInteger, "GeneralSettings", "WindowPositionX", 0, ""},
+    {"prop_WindowPositionY", Kind::kInteger, "GeneralSettings", "WindowPositionY", 0, ""},
+    {"prop_IsIconic", Kind::kInteger, "GeneralSettings", "IsIconic", 0, ""},
+    {"prop_SingleInstance", Kind::kInteger, "GeneralSettings", "SingleInstance", 1, ""},
+    {"prop_PlaySound", Kind::kInteger, "GeneralSettings", "PlaySound", 1, ""},
+    {"prop_Transparency", Kind::kInteger, "GeneralSettings", "Transparency", 0, ""},
+    {"prop_Language", Kind::kText, "GeneralSettings", "Language", 0, "EN"},
+    {"prop_ReadID3Tags", Kind::kInteger, "MP3", "ReadID3Tags", 1, ""},
+    {"prop_TitleMask", Kind::kText, "MP3", "TitleMask", 0, "%3 - %2"},
+    {"prop_AutoPlaylistName", Kind::kInteger, "Playlist", "AutoPlaylistName", 0, ""},
+    {"prop_AutoPlaylistFolder", Kind::kInteger, "Playlist", "AutoPlaylistFolder", 0, ""},
+    {"prop_AddNewEntries", Kind::kText, "Playlist", "AddNewEntries", 0, "Bottom"},
+    {"prop_SaveMode", Kind::kText, "Playlist", "SaveMode", 0, "Relative"},
+    {"prop_PlaylistType", Kind::kText, "Playlist", "PlaylistType", 0, ".pls"},
+    {"prop_SelectPlaylistFolder", Kind::kText, "", "SelectPlaylistFolder", 0, ""},
+    {"prop_SelectSongFolder", Kind::kText, "", "SelectSongFolder", 0, ""},
+    {"prop_SelectSongs", Kind::kText, "", "SelectSongs", 0, ""},
+    {"prop_PreviousFilter", Kind::kText, "", "PreviousFilter", 0, ""},
+    {"prop_TotalPlaylists", Kind::kInteger, "Donations", "TotalPlaylists", 0, ""},
+    {"prop_TotalSongs", Kind::kInteger, "Donations", "TotalSongs", 0, ""},
+};
+
+// The sections that a reset deletes, in this order; the values directly in the application
+// key and the usage counters of "Donations" stay.
+constexpr std::string_view kResetSections[] = {"GeneralSettings", "Playlist", "FileTypes", "MP3"};
+
+// Names are compared exactly: they are constants of the program, not user input.
+const Property* FindProperty(std::string_view name, Kind kind) {
+    for (const Property& property : kProperties) {
+        if (property.name == name) {
+            return property.kind == kind ? &property : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+std::string SectionPath(std::string_view section) {
+    std::string path(kApplicationKey);
+    if (!section.empty()) {
+        path += '\\';
+        path += section;
+    }
+    return path;
+}
+
+// The value of a property; opening its section creates it, as the store always did, so
+// that the application key exists after the first read.
+std::optional<registry::Value> ReadProperty(const Property& property) {
+    return registry::QueryValue(SectionPath(property.section), property.valueName, true);
+}
+
+}  // namespace
+
+int GetPropertyInt(const std::string& name, int defaultValue) {
+    const Property* property = FindProperty(name, Kind::kInteger);
+    if (property == nullptr) {
+        return defaultValue;
+    }
+    const auto value = ReadProperty(*property);
+    const auto number = value ? value->AsDword() : std::nullopt;
+    return number ? static_cast<int>(static_cast<std::int32_t>(*number)) : defaultValue;
+}
+
+bool SetPropertyInt(const std::string& name, int value) {
+    const Property* property = FindProperty(name, Kind::kInteger);
+    return property != nullptr &&
+           registry::SetValue(SectionPath(property->section), property->valueName,
+                              registry::Value::Dword(static_cast<std::uint32_t>(value)));
+}
+
+std::string GetPropertyString(const std::string& name, const std::string& defaultValue) {
+    const Property* property = FindProperty(name, Kind::kText);
+    if (property == nullptr) {
+        return defaultValue;
+    }
+    // Only a plain text counts: an expandable text or a number in a text property reads as
+    // the default, and the next write of the property replaces it.
+    const auto value = ReadProperty(*property);
+    if (!value || value->type != registry::kTypeSz) {
+        return defaultValue;
+    }
+    return *value->AsText();
+}
+
+bool SetPropertyString(const std::string& name, const std::string& value) {
+    const Property* property = FindProperty(name, Kind::kText);
+    return property != nullptr &&
+           registry::SetValue(SectionPath(property->section), property->valueName,
+                              registry::Value::Text(value));
+}
+
+std::string GetLanguageCode() {
+    return GetPropertyString("prop_Language", "EN");
+}
+
+void SetLanguageCode(bool english) {
+    SetPropertyString("prop_Language", english ? "EN" : "DE");
+}
+
+bool IsLanguageEnglish() {
+    return GetLanguageCode() != "DE";
+}
+
+std::string GetRegistryRoot(int kind) {
+    return std::string(kind == 1 ? kApplicationKey : kProfileName);
+}
+
+std::string GetVersionText(int form) {
+    switch (form) {
+        case 0:
+            return "3.0";
+        case 1:
+            return "3.0.1";
+        case 3:
+            return "3";
+        default:
+            return "3.0.1.0";
+    }
+}
+
+namespace {
+
+// "Installer Language" counts only as a terminated text of at most 255 characters.
+std::string GetInstallerLanguage() {
+    const auto value = registry::QueryValue(kApplicationKey, "Installer Language");
+    if (!value || !value->IsText() || !value->HasTerminatingNul()) {
+        return "";
+    }
+    std::string text = *value->AsText();
+    return text.size() <= 255 ? text : "";
+}
+
+}  // namespace
+
+void ChooseInitialLanguage() {
+    const std::string installer = GetInstallerLanguage();
+    bool german;
+    if (installer == "1031") {
+        german = true;
+    } else if (installer == "1033") {
+        german = false;
+    } else {
+        german = IsGermanLanguageId(GetUserDefaultLanguageId());
+    }
+    SetLanguageCode(!german);
+}
+
+void InitializeFirstRun() {
+    ChooseInitialLanguage();
+    WriteDefaultFileTypes();
+}
+
+void ResetSettings() {
+    // One write for all four sections, so that a crash cannot leave half a reset.
+    registry::Update([](registry::Key& root) {
+        const auto application = registry::SplitKeyPath(kApplicationKey);
+        if (registry::Key* key = registry::FindKey(root, *application)) {
+            for (std::string_view section : kResetSections) {
+                key->RemoveSubkey(section);
+            }
+        }
+        return true;
+    });
+    ChooseInitialLanguage();
+    WriteDefaultFileTypes();
+}
