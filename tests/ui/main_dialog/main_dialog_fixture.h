@@ -1,0 +1,104 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QTimer>
+#include <memory>
+
+#include "core/playlist/playlist.h"
+#include "settings/file_types/file_types.h"
+#include "settings/store/properties.h"
+#include "tests/support/qt_test_application.h"
+#include "tests/support/scripted_user_interaction.h"
+#include "tests/support/temp_folder.h"
+#include "ui/controls/file_drop_list_ctrl.h"
+#include "ui/main_dialog/playlist_model.h"
+#include "ui/main_dialog/tracklace_dlg.h"
+
+// A main window on a settings hive of its own, driven by a scripted user.
+class MainDialogTest : public ::testing::Test, private WithTestApplication {
+protected:
+    void SetUp() override {
+        setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
+        Open();
+    }
+    void TearDown() override {
+        dialog_.reset();
+        unsetenv("XDG_CONFIG_HOME");
+    }
+
+    // (Re)opens the window, as at program start.
+    void Open() {
+        dialog_.reset();
+        dialog_ = std::make_unique<CTracklaceDlg>();
+        dialog_->show();
+        QCoreApplication::sendPostedEvents();
+    }
+
+    CTracklaceDlg& Dialog() { return *dialog_; }
+    CFileDropListCtrl& List() { return *dialog_->GetList(); }
+    QAbstractButton* Button(int id) {
+        return qobject_cast<QAbstractButton*>(dialog_->GetControl(id));
+    }
+    QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(dialog_->GetControl(id)); }
+    void Click(int id) {
+        Button(id)->click();
+        QCoreApplication::sendPostedEvents();
+    }
+
+    // The entries as full paths, walking the playlist.
+    std::vector<std::string> Entries() {
+        std::vector<std::string> paths;
+        for (const CPlaylistElement* e = dialog_->GetPlaylist().PeekHead(); e != nullptr;
+             e = e->GetNext()) {
+            paths.push_back(e->GetFullPath());
+        }
+        return paths;
+    }
+    // What the list shows in one column.
+    std::vector<std::string> Column(int column) {
+        std::vector<std::string> texts;
+        auto* model = dialog_->GetModel();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            texts.push_back(model->index(row, column).data().toString().toStdString());
+        }
+        return texts;
+    }
+
+    // "Add files" answered with these paths and the filter index.
+    void AddFiles(const std::vector<std::string>& paths, int filterIndex = 1) {
+        toolkit::OpenFilesResult result;
+        result.accepted = true;
+        result.paths = paths;
+        result.filterIndex = filterIndex;
+        user_.openFilesResults.push_back(result);
+        Click(CTracklaceDlg::kAddFiles);
+    }
+    void AddFolder(const std::string& folder) {
+        user_.folderResults.push_back(folder);
+        Click(CTracklaceDlg::kAddFolder);
+    }
+
+    // Runs the event loop until done() holds, for at most five seconds.
+    template <typename Done>
+    static void WaitUntil(Done done) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < 5000) {
+            QEventLoop loop;
+            QTimer::singleShot(10, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+    }
+
+    TempFolder config_;
+    TempFolder music_;
+    ScriptedUserInteraction user_;
+    std::unique_ptr<CTracklaceDlg> dialog_;
+};

@@ -1,0 +1,64 @@
+#include <QComboBox>
+#include <QKeyEvent>
+
+#include "main_dialog_fixture.h"
+
+using Id = CTracklaceDlg::ControlId;
+
+namespace {
+
+TEST_F(MainDialogTest, FirstRunInitialisesTheSettingsOnce) {
+    EXPECT_EQ(GetPropertyInt("prop_FirstTimeInitComplete", 0), 1);
+    EXPECT_EQ(Dialog().GetActiveFileTypes(),
+              (FileTypeList{"cda", "mp3", "ogg", "wav", "wma", "avi", "mpeg", "mpg", "wmv"}));
+    // Not run again: a changed list survives the next opening.
+    SaveFileTypeLists({"flac"}, {});
+    Open();
+    EXPECT_EQ(Dialog().GetActiveFileTypes(), FileTypeList{"flac"});
+}
+
+TEST_F(MainDialogTest, WindowCaptionSizeIconAndTexts) {
+    EXPECT_EQ(Dialog().windowTitle(), "Tracklace 3");
+    EXPECT_FALSE(Dialog().windowIcon().isNull());
+    EXPECT_EQ(Dialog().minimumSize(), Dialog().maximumSize());
+    EXPECT_FALSE(Dialog().windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(Button(Id::kAddFiles)->toolTip(), "Add files");
+    EXPECT_EQ(Button(Id::kTakeover)->toolTip(), "Set as playlist save location");
+    EXPECT_FALSE(Button(Id::kTakeover)->isEnabled());
+    EXPECT_EQ(Button(Id::kCreatePlaylist)->text(), "&Create Playlist");
+    EXPECT_EQ(List().selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+TEST_F(MainDialogTest, EscapeDoesNotCloseAndCloseStoresTheTypeWithResultOne) {
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Dialog(), &escape);
+    EXPECT_TRUE(Dialog().isVisible());
+    auto* type = qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType));
+    type->setCurrentIndex(1);
+    Dialog().close();
+    EXPECT_FALSE(Dialog().isVisible());
+    EXPECT_EQ(Dialog().result(), 1);
+    EXPECT_EQ(GetPropertyString("prop_PlaylistType", ""), ".m3u");
+}
+
+TEST_F(MainDialogTest, StoredTypeIsSelectedIgnoringCase) {
+    SetPropertyString("prop_PlaylistType", ".M3U");
+    Open();
+    EXPECT_EQ(qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType))->currentIndex(), 1);
+}
+
+TEST_F(MainDialogTest, ReopeningTheSameDialogKeepsEntriesNameAndSaveLocation) {
+    AddFiles({music_ / "a.mp3", music_ / "b.mp3"});
+    Edit(Id::kPlaylistName)->setText("Party");
+    Dialog().SelectSaveLocation(music_.Path().string() + "/");
+    Dialog().done(-1);
+    EXPECT_EQ(Dialog().result(), -1);
+    Dialog().show();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(Entries().size(), 2u);
+    EXPECT_EQ(Dialog().GetModel()->rowCount(), 2);
+    EXPECT_EQ(Edit(Id::kPlaylistName)->text(), "Party");
+    EXPECT_EQ(Edit(Id::kSaveLocation)->text().toStdString(), music_.Path().string());
+}
+
+}  // namespace

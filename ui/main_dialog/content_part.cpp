@@ -1,0 +1,411 @@
+// The upper half of the main window: the playlist content list and its commands.
+
+#include <sys/stat.h>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "core/folder_listing/folder_listing.h"
+#include "core/playlist/playlist.h"
+#include "platform/path_style/path_style.h"
+#include "settings/language/language.h"
+#include "settings/store/properties.h"
+#include "ui/controls/file_drop_list_ctrl.h"
+#include "ui/main_dialog/dialog_units.h"
+#include "ui/main_dialog/playlist_model.h"
+#include "ui/main_dialog/tracklace_dlg.h"
+#include "ui/toolkit/icon_button.h"
+#include "ui/toolkit/registered_message.h"
+#include "ui/toolkit/user_interaction.h"
+
+namespace {
+
+constexpr int kSystemHand = 3;
+constexpr int kTrackColumnWidth = 28;
+constexpr int kNameColumnWidth = 335;
+constexpr int kTypeColumnWidth = 45;
+
+QString Text(const char* key) {
+    return QString::fromStdString(GetText(key));
+}
+
+// A folder as the fields show it: without its trailing separator, except the root.
+std::string WithoutTrailingSeparator(const std::string& folder) {
+    return folder == "/" ? folder : RemoveSeparator(folder);
+}
+
+// The path up to and including its last separator; empty when it has none.
+std::string GetFolderPart(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+toolkit::CIconButton* MakeIconButton(QWidget* parent, const char* picture, int iconSize,
+                                     QSize size) {
+    auto* button = new toolkit::CIconButton(parent);
+    button->SetIconResources(picture, (std::string(picture) + "_HOT").c_str(), iconSize);
+    button->setFixedSize(size);
+    return button;
+}
+
+}  // namespace
+
+void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
+    auto* group = new QGroupBox(this);
+    controls_[kGroupContent] = group;
+    auto* grid = new QGridLayout(group);
+
+    auto* info = new QLabel(group);
+    info->setWordWrap(true);
+    controls_[kContentInfo] = info;
+    grid->addWidget(info, 0, 0, 1, 2);
+
+    list_ = new CFileDropListCtrl(group);
+    model_ = new CPlaylistModel(this);
+    list_->setModel(model_);
+    list_->setMinimumSize(DialogUnitsToPixels(this, 288, 144));
+    list_->header()->setSectionResizeMode(QHeaderView::Interactive);
+    list_->header()->resizeSection(CPlaylistModel::kTrack, kTrackColumnWidth);
+    list_->header()->resizeSection(CPlaylistModel::kName, kNameColumnWidth);
+    list_->header()->resizeSection(CPlaylistModel::kType, kTypeColumnWidth);
+    controls_[kList] = list_;
+    grid->addWidget(list_, 1, 0);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateSongFolder(); });
+
+    DropMode mode;
+    mode.flags = DropMode::kAcceptFiles | DropMode::kAcceptFolders | DropMode::kCallback;
+    mode.callback = [this](const DropNotification& notification) { OnFilesDropped(notification); };
+    list_->SetDropMode(mode);
+
+    const QSize buttonSize = DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30));
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(0);
+    const struct {
+        int id;
+        const char* picture;
+        void (CTracklaceDlg::*command)();
+        int spaceBefore;
+    } commands[] = {
+        {kAddFolder, "BTN_ADD_FOLDER", &CTracklaceDlg::OnAddFolder, 0},
+        {kAddFiles, "BTN_ADD_FILES", &CTracklaceDlg::OnAddFiles, 0},
+        {kMoveUp, "BTN_MOVE_UP", &CTracklaceDlg::OnMoveUp, 15},
+        {kMoveDown, "BTN_MOVE_DOWN", &CTracklaceDlg::OnMoveDown, 0},
+        {kRemoveItem, "BTN_REMOVE_ITEM", &CTracklaceDlg::OnRemoveItem, 15},
+        {kRemoveAll, "BTN_REMOVE_ALL", &CTracklaceDlg::OnRemoveAllItems, 0},
+    };
+    for (const auto& command : commands) {
+        if (command.spaceBefore > 0) {
+            buttons->addSpacing(DialogUnitsToPixels(this, 0, command.spaceBefore).height());
+        }
+        auto* button = MakeIconButton(group, command.picture, 24, buttonSize);
+        connect(button, &QToolButton::clicked, this, command.command);
+        controls_[command.id] = button;
+        buttons->addWidget(button);
+    }
+    buttons->addStretch(1);
+    grid->addLayout(buttons, 1, 1);
+
+    songFolderEdit_ = new QLineEdit(group);
+    songFolderEdit_->setReadOnly(true);
+    controls_[kSongFolder] = songFolderEdit_;
+    grid->addWidget(songFolderEdit_, 2, 0);
+    auto* takeover = MakeIconButton(group, "BTN_TAKEOVER", 16,
+                                    DialogUnitsToPixels(this, 14, 14).expandedTo(QSize(22, 22)));
+    takeover->setEnabled(false);
+    connect(takeover, &QToolButton::clicked, this, &CTracklaceDlg::OnTakeoverSongFolder);
+    controls_[kTakeover] = takeover;
+    grid->addWidget(takeover, 2, 1, Qt::AlignCenter);
+
+    layout->addWidget(group);
+}
+
+void CTracklaceDlg::SetContentTexts() {
+    static_cast<QGroupBox*>(GetControl(kGroupContent))
+        ->setTitle(Text("IDS_TL_GB_PLAYLIST_CONTENT"));
+    static_cast<QLabel*>(GetControl(kContentInfo))->setText(Text("IDS_TL_PLAYLIST_CONTENT_INFO"));
+    model_->SetHeaders({Text("IDS_TL_LIST_PLAYLIST_CONTENT_TRACK"),
+                        Text("IDS_TL_LIST_PLAYLIST_CONTENT_NAME"),
+                        Text("IDS_TL_LIST_PLAYLIST_CONTENT_TYPE")});
+    GetControl(kAddFolder)->setToolTip(Text("IDS_TL_BTN_BROWSE_FOR_SONG_FOLDER"));
+    GetControl(kAddFiles)->setToolTip(Text("IDS_TL_BTN_BROWSE_FOR_SONG"));
+    GetControl(kMoveUp)->setToolTip(Text("IDS_TL_BTN_MOVE_ITEM_UP"));
+    GetControl(kMoveDown)->setToolTip(Text("IDS_TL_BTN_MOVE_ITEM_DOWN"));
+    GetControl(kRemoveItem)->setToolTip(Text("IDS_TL_BTN_DELETE_ITEM"));
+    GetControl(kRemoveAll)->setToolTip(Text("IDS_TL_BTN_DELETE_ALL_ITEMS"));
+    GetControl(kTakeover)->setToolTip(Text("IDS_TL_BTN_TAKEOVER_SONG_FOLDER"));
+}
+
+bool CTracklaceDlg::IsAddablePath(const std::string& path) const {
+    if (path.find_first_of("\r\n") != std::string::npos) {
+        return false;
+    }
+    return IsActiveFileType(GetFileExtension(path), activeFileTypes_);
+}
+
+bool CTracklaceDlg::InsertEntries(const std::vector<std::string>& paths) {
+    enum class Place { Top, Bottom, BeforeSelection, AfterSelection };
+    const int sel = list_->GetSelectedRow();
+    const std::string mode = GetPropertyString("prop_AddNewEntries", "Bottom");
+    // An unknown stored text adds at the end, like the default, rather than losing files.
+    Place place = Place::Bottom;
+    if (mode == "Top") {
+        place = Place::Top;
+    } else if (mode == "BeforeSelection" && sel != -1) {
+        place = Place::BeforeSelection;
+    } else if (mode == "AfterSelection" && sel != -1) {
+        place = Place::AfterSelection;
+    }
+
+    lastBatchFirstIndex_ = -1;
+    int previousIndex = -1;
+    for (const std::string& path : paths) {
+        if (!IsAddablePath(path)) {
+            continue;
+        }
+        auto entry = std::make_unique<CPlaylistElement>();
+        entry->SetPath(path);
+        int index = -1;
+        bool added = false;
+        if (previousIndex == -1) {
+            switch (place) {
+                case Place::Top:
+                    added = playlist_->AddHead(entry.get()) != 0;
+                    index = 0;
+                    break;
+                case Place::Bottom:
+                    added = playlist_->AddTail(entry.get()) != 0;
+                    index = playlist_->GetCount() - 1;
+                    break;
+                case Place::BeforeSelection:
+                    added = playlist_->InsertBefore(sel, entry.get()) != 0;
+                    index = sel;
+                    break;
+                case Place::AfterSelection:
+                    added = playlist_->InsertAfter(sel, entry.get()) != 0;
+                    index = sel + 1;
+                    break;
+            }
+        } else if (place == Place::Bottom) {
+            added = playlist_->AddTail(entry.get()) != 0;
+            index = playlist_->GetCount() - 1;
+        } else {
+            added = playlist_->InsertAfter(previousIndex, entry.get()) != 0;
+            index = previousIndex + 1;
+        }
+        if (!added) {
+            continue;  // a refused entry stays ours and is freed here
+        }
+        entry.release();
+        previousIndex = index;
+        if (lastBatchFirstIndex_ == -1) {
+            lastBatchFirstIndex_ = index;
+        }
+    }
+    return true;
+}
+
+bool CTracklaceDlg::AddFolderContents(const std::string& folder) {
+    std::vector<std::string> files;
+    if (!ListFolderFiles(folder, files)) {
+        return false;
+    }
+    InsertEntries(files);
+    return true;
+}
+
+void CTracklaceDlg::RefreshList() {
+    model_->Reset(playlist_.get());
+}
+
+void CTracklaceDlg::SelectAndShow(int row, int visibleRow) {
+    list_->SelectRow(row);
+    list_->EnsureRowVisible(std::min(visibleRow, model_->rowCount() - 1));
+}
+
+void CTracklaceDlg::OnAddFiles() {
+    if (activeFileTypes_.empty()) {
+        toolkit::ShowMessage(this, GetText("IDS_TL_MB_ERR_NO_ACTIVE_FILE_TYPES"),
+                             toolkit::MessageIcon::Information);
+        return;
+    }
+    toolkit::OpenFilesRequest request;
+    request.title = GetMessageCaption() + " - " + GetText("IDS_TL_SELECT_FILES_TITLE");
+    request.initialFolder = GetPropertyString("prop_SelectSongs", "");
+    const FileDialogFilter filter =
+        BuildFileDialogFilter(activeFileTypes_, GetPropertyString("prop_PreviousFilter", ""));
+    request.filter = filter.text;
+    request.filterIndex = filter.selectedIndex;
+    const toolkit::OpenFilesResult result =
+        toolkit::UserInteraction().GetOpenFileNames(this, request);
+    if (!result.accepted) {
+        return;
+    }
+    InsertEntries(result.paths);
+    RefreshList();
+    UpdateSongFolder();
+    if (!result.paths.empty()) {
+        SetPropertyString("prop_SelectSongs",
+                          WithoutTrailingSeparator(GetFolderPart(result.paths.front())));
+    }
+    SetPropertyString("prop_PreviousFilter",
+                      PreviousFilterFor(activeFileTypes_, result.filterIndex));
+}
+
+void CTracklaceDlg::OnAddFolder() {
+    if (activeFileTypes_.empty()) {
+        toolkit::ShowMessage(this, GetText("IDS_TL_MB_ERR_NO_ACTIVE_FILE_TYPES"),
+                             toolkit::MessageIcon::Information);
+        return;
+    }
+    toolkit::FolderRequest request;
+    request.info = GetText("IDS_TL_SELECT_SONG_FOLDER_INFO");
+    request.initialFolder = GetPropertyString("prop_SelectSongFolder", "");
+    const std::optional<std::string> folder =
+        toolkit::UserInteraction().BrowseForFolder(this, request);
+    if (!folder) {
+        return;
+    }
+    AddFolderContents(*folder);
+    SetPropertyString("prop_SelectSongFolder", *folder);
+    RefreshList();
+    UpdateSongFolder();
+    // Both automatic settings apply even when the folder gave no entry.
+    if (GetPropertyInt("prop_AutoPlaylistFolder", 0) != 0) {
+        SelectSaveLocation(*folder);
+        FlashControl(saveLocationEdit_);
+    }
+    if (GetPropertyInt("prop_AutoPlaylistName", 0) != 0) {
+        const std::string trimmed = RemoveSeparator(*folder);
+        const auto slash = trimmed.rfind('/');
+        playlistName_ = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+        WriteBoundTexts();
+        FlashControl(nameEdit_);
+    }
+}
+
+void CTracklaceDlg::OnFilesDropped(const DropNotification& notification) {
+    std::vector<std::string> accepted;
+    for (const std::string& path : notification.paths) {
+        struct stat status {};
+        if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+            std::vector<std::string> files;
+            ListFolderFiles(path, files);
+            for (const std::string& file : files) {
+                if (IsAddablePath(file)) {
+                    accepted.push_back(file);
+                }
+            }
+        } else if (IsAddablePath(path)) {
+            accepted.push_back(path);
+        }
+    }
+    if (accepted.empty()) {
+        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        return;
+    }
+    InsertEntries(accepted);
+    RefreshList();
+    UpdateSongFolder();
+    if (lastBatchFirstIndex_ >= 0) {
+        list_->setFocus();
+        SelectAndShow(lastBatchFirstIndex_, lastBatchFirstIndex_ + 2);
+    }
+}
+
+void CTracklaceDlg::OnMoveUp() {
+    const int sel = list_->GetSelectedRow();
+    if (sel == -1 || playlist_->GetCount() <= 1 || sel == 0) {
+        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        return;
+    }
+    playlist_->MoveUp(sel);
+    RefreshList();
+    SelectAndShow(sel - 1, sel - 1 + 4);
+}
+
+void CTracklaceDlg::OnMoveDown() {
+    const int sel = list_->GetSelectedRow();
+    if (sel == -1 || playlist_->GetCount() <= 1 || sel == playlist_->GetCount() - 1) {
+        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        return;
+    }
+    playlist_->MoveDown(sel);
+    RefreshList();
+    SelectAndShow(sel + 1, sel + 1 + 4);
+}
+
+void CTracklaceDlg::OnRemoveItem() {
+    const int sel = list_->GetSelectedRow();
+    if (sel == -1 || playlist_->IsEmpty()) {
+        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        return;
+    }
+    const bool wasLast = sel == playlist_->GetCount() - 1;
+    playlist_->RemoveAt(sel);
+    RefreshList();
+    UpdateSongFolder();
+    if (!playlist_->IsEmpty()) {
+        const int row = wasLast ? sel - 1 : sel;
+        SelectAndShow(row, row + 4);
+    }
+}
+
+void CTracklaceDlg::OnRemoveAllItems() {
+    if (playlist_->IsEmpty()) {
+        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        return;
+    }
+    if (toolkit::ShowMessage(this, GetText("IDS_TL_MB_DELETE_ALL_ITEMS"),
+                             toolkit::MessageIcon::Exclamation,
+                             toolkit::MessageButtons::YesNo) != toolkit::MessageAnswer::Yes) {
+        return;
+    }
+    playlist_->RemoveAll();
+    RefreshList();
+    UpdateSongFolder();
+}
+
+void CTracklaceDlg::UpdateSongFolder() {
+    ReadBoundTexts();
+    std::string folder;
+    const int sel = list_->GetSelectedRow();
+    if (sel != -1) {
+        if (const CPlaylistElement* entry = playlist_->GetAt(sel)) {
+            folder = WithoutTrailingSeparator(entry->GetFolder());
+        }
+    }
+    if (folder != songFolder_) {
+        songFolder_ = folder;
+        WriteBoundTexts();
+        songFolderEdit_->end(false);
+        toolkit::PostRegisteredMessage(this, kUpdateTakeoverButtonMessage);
+    }
+}
+
+void CTracklaceDlg::OnUpdateTakeoverButton() {
+    GetControl(kTakeover)->setEnabled(!songFolder_.empty());
+}
+
+void CTracklaceDlg::OnTakeoverSongFolder() {
+    if (songFolder_.empty()) {
+        return;
+    }
+    SelectSaveLocation(songFolder_);
+    FlashControl(saveLocationEdit_);
+}
+
+void CTracklaceDlg::SelectSaveLocation(const std::string& folder) {
+    if (folder == saveLocation_) {
+        return;
+    }
+    // What the user typed as the name must survive the fields being written.
+    playlistName_ = nameEdit_->text().toStdString();
+    saveLocation_ = WithoutTrailingSeparator(folder);
+    WriteBoundTexts();
+    SetPropertyString("prop_SelectPlaylistFolder", saveLocation_);
+}

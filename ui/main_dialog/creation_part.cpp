@@ -1,0 +1,97 @@
+// The lower half of the main window: where the playlist goes, its name and type.
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "settings/language/language.h"
+#include "settings/store/properties.h"
+#include "ui/main_dialog/dialog_units.h"
+#include "ui/main_dialog/tracklace_dlg.h"
+#include "ui/toolkit/icon_button.h"
+#include "ui/toolkit/user_interaction.h"
+
+namespace {
+
+QString Text(const char* key) {
+    return QString::fromStdString(GetText(key));
+}
+
+}  // namespace
+
+void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
+    auto* group = new QGroupBox(this);
+    controls_[kGroupCreation] = group;
+    auto* grid = new QGridLayout(group);
+
+    auto* saveLabel = new QLabel(group);
+    controls_[kSaveLocationLabel] = saveLabel;
+    grid->addWidget(saveLabel, 0, 0, 1, 2);
+
+    saveLocationEdit_ = new QLineEdit(group);
+    saveLocationEdit_->setReadOnly(true);
+    controls_[kSaveLocation] = saveLocationEdit_;
+    grid->addWidget(saveLocationEdit_, 1, 0);
+    auto* browse = new toolkit::CIconButton(group);
+    browse->SetIconResources("BTN_SAVE_LOCATION", "BTN_SAVE_LOCATION_HOT", 24);
+    browse->setFixedSize(DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30)));
+    connect(browse, &QToolButton::clicked, this, &CTracklaceDlg::OnBrowseSaveLocation);
+    controls_[kBrowseSaveLocation] = browse;
+    grid->addWidget(browse, 1, 1);
+
+    auto* nameLabel = new QLabel(group);
+    controls_[kNameAndTypeLabel] = nameLabel;
+    grid->addWidget(nameLabel, 2, 0, 1, 2);
+
+    auto* row = new QHBoxLayout;
+    nameEdit_ = new QLineEdit(group);
+    nameEdit_->setMinimumWidth(DialogUnitsToPixels(this, 114, 0).width());
+    controls_[kPlaylistName] = nameEdit_;
+    row->addWidget(nameEdit_);
+    typeList_ = new QComboBox(group);
+    typeList_->addItems({".pls", ".m3u"});
+    typeList_->setEditable(false);
+    connect(typeList_, &QComboBox::activated, this, [this] {
+        SetPropertyString("prop_PlaylistType", typeList_->currentText().toStdString());
+    });
+    controls_[kPlaylistType] = typeList_;
+    row->addWidget(typeList_);
+    row->addStretch(1);
+    auto* create = new QPushButton(group);
+    create->setDefault(true);
+    create->setAutoDefault(true);
+    create->setIcon(QIcon(toolkit::LoadResourcePixmap("PNG", "BTN_CREATE_PLAYLIST")));
+    create->setMinimumWidth(DialogUnitsToPixels(this, 114, 0).width());
+    controls_[kCreatePlaylist] = create;
+    row->addWidget(create);
+    grid->addLayout(row, 3, 0, 1, 2);
+
+    layout->addWidget(group);
+}
+
+void CTracklaceDlg::SetCreationTexts() {
+    static_cast<QGroupBox*>(GetControl(kGroupCreation))
+        ->setTitle(Text("IDS_TL_GB_PLAYLIST_CREATION"));
+    static_cast<QLabel*>(GetControl(kSaveLocationLabel))
+        ->setText(Text("IDS_TL_SELECT_PLAYLIST_SAVE_LOCATION"));
+    static_cast<QLabel*>(GetControl(kNameAndTypeLabel))
+        ->setText(Text("IDS_TL_PLAYLIST_NAME_AND_TYPE"));
+    GetControl(kBrowseSaveLocation)->setToolTip(Text("IDS_TL_BTN_BROWSE_FOR_PLAYLIST_FOLDER"));
+    static_cast<QPushButton*>(GetControl(kCreatePlaylist))
+        ->setText(Text("IDS_TL_BTN_CREATE_PLAYLIST"));
+}
+
+void CTracklaceDlg::OnBrowseSaveLocation() {
+    ReadBoundTexts();
+    toolkit::FolderRequest request;
+    request.info = GetText("IDS_TL_SELECT_PLAYLIST_FOLDER_INFO");
+    request.initialFolder = GetPropertyString("prop_SelectPlaylistFolder", "");
+    if (const auto folder = toolkit::UserInteraction().BrowseForFolder(this, request)) {
+        SelectSaveLocation(*folder);
+    }
+}
