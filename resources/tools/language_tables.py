@@ -50,6 +50,7 @@ TEXTS = [
     ("IDS_NO_TO_ALL", r"All No", r"Alle Nein"),
     ("IDS_HELP", r"Help", r"Hilfe"),
     ("IDS_NEW", r"&New...", r"&Neu..."),
+    ("IDS_APPLY", r"&Apply", r"&Übernehmen"),
     ("IDS_MB_CAPTION_ATTENTION", r"Attention", r"Achtung"),
     ("IDS_MB_CAPTION_WARNING", r"Warning", r"Warnung"),
     ("IDS_MB_CAPTION_ERROR", r"Error", r"Fehler"),
