@@ -210,10 +210,11 @@ void VirtualMidiDevice::AdvanceBy(int64_t ns) {
                 instant = now_;
                 atThisInstant = 0;
             }
-            if (++atThisInstant > maxActionsPerAdvance) {
+            if (++atThisInstant > maxActionsPerAdvance || actionBudget == 0) {
                 hitActionLimit = true;
                 break;
             }
+            --actionBudget;
             Deliver(a);
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <set>
@@ -55,6 +56,9 @@ public:
     // Events at one instant beyond this many are taken for a runaway stream; the clock
     // then stops playing and hitActionLimit is set.
     size_t maxActionsPerAdvance = 1'000'000;
+    // Events and callbacks the device delivers in all before it stops playing in the same
+    // way (bounds a fuzzed song that plays a great deal in little time).
+    size_t actionBudget = SIZE_MAX;
     bool hitActionLimit = false;
 
     // Hooks for an output that sounds in virtual time (the file renderer): each message

@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// Every test of this program runs against a settings hive of its own, made before the first
+// test and removed after the last.
+class SettingsHome : public ::testing::Environment {
+public:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tracklace_about_XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) {
+            home_ = pattern;
+            setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
+        }
+    }
+    void TearDown() override {
+        if (!home_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(home_, ignored);
+        }
+    }
+
+private:
+    std::string home_;
+};
+
+const auto* const kSettingsHome = ::testing::AddGlobalTestEnvironment(new SettingsHome);
+
+}  // namespace

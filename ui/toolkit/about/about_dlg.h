@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+
+#include "platform/midi_stream/midi_stream.h"
+#include "ui/toolkit/about/cmidi.h"
+
+class QLabel;
+class QPushButton;
+
+// The about box: version and rights lines over a picture, a picture button to the maker's
+// web page, and the program's own little tune, looping while the box is open when sounds
+// are switched on.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // The page the picture button opens.
+    static constexpr const char* kMakerWebPage = "https://www.wendmark.example/tracklace/";
+    // The embedded song.
+    static constexpr int kSongResource = 210;
+
+    // midiOutput opens the stream for the music; empty means the desktop's output.
+    explicit CAboutDlg(QWidget* parent = nullptr, platform::MidiStreamFactory midiOutput = {});
+    ~CAboutDlg() override;
+
+    CMIDI& Midi() { return midi_; }
+    void done(int result) override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void StartMusic();
+    void OpenMakerWebPage();
+
+    QPixmap background_;
+    QPushButton* webButton_ = nullptr;
+    QLabel* version_ = nullptr;
+    QLabel* copyright_ = nullptr;
+    QLabel* rights_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    CMIDI midi_;
+    bool musicStarted_ = false;
+};

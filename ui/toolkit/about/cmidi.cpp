@@ -1,0 +1,588 @@
+#include "ui/toolkit/about/cmidi.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "platform/resources/resources.h"
+
+namespace {
+
+uint32_t BigEndian32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+uint16_t BigEndian16(const uint8_t* p) {
+    return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
+
+// A variable-length quantity at *position, never reading at or beyond end. The file format
+// allows at most four bytes; a longer one is taken as corrupt rather than overflowing.
+bool ReadVariableLength(const uint8_t* data, uint32_t end, uint32_t* position, uint32_t* value) {
+    uint32_t result = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (*position >= end) {
+            return false;
+        }
+        const uint8_t b = data[(*position)++];
+        result = (result << 7) | (b & 0x7F);
+        if ((b & 0x80) == 0) {
+            *value = result;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsChannelMessageWithOneDataByte(uint8_t status) {
+    return status >= 0xC0 && status <= 0xDF;
+}
+
+}  // namespace
+
+void CMIDI::BufferEvent::Set() {
+    {
+        std::lock_guard lock(mutex_);
+        set_ = true;
+    }
+    cv_.notify_all();
+}
+
+void CMIDI::BufferEvent::Clear() {
+    std::lock_guard lock(mutex_);
+    set_ = false;
+}
+
+bool CMIDI::BufferEvent::WaitFor(int milliseconds) {
+    std::unique_lock lock(mutex_);
+    const bool signalled =
+        cv_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return set_; });
+    set_ = false;
+    return signalled;
+}
+
+CMIDI::CMIDI(platform::MidiStreamFactory factory) : factory_(std::move(factory)) {
+    if (!factory_) {
+        factory_ = platform::OpenMidiStream;
+    }
+    channelVolumes_.fill(100);
+    for (auto& v : playedVolumes_) {
+        v = 0;
+    }
+}
+
+CMIDI::~CMIDI() {
+    HaltPlayback(false);
+}
+
+bool CMIDI::LoadSong(int resourceId) {
+    const auto song = platform::FindResource("MIDI", std::to_string(resourceId));
+    if (!song || song->size() > UINT32_MAX) {
+        return false;
+    }
+    return OpenSong(reinterpret_cast<const uint8_t*>(song->data()),
+                    static_cast<uint32_t>(song->size()));
+}
+
+bool CMIDI::ReadFirstDelta(Track& track) {
+    track.position = 0;
+    track.tick = 0;
+    track.runningStatus = 0;
+    track.status = 0;
+    if (track.length == 0) {
+        track.status = kTrackEnded;
+        return true;
+    }
+    return ReadVariableLength(track.start, track.length, &track.position, &track.tick);
+}
+
+bool CMIDI::OpenSong(const uint8_t* data, uint32_t size) {
+    if (songData_ != nullptr || data == nullptr || size < 14) {
+        return false;
+    }
+    if (std::memcmp(data, "MThd", 4) != 0 || BigEndian32(data + 4) != 6) {
+        return false;
+    }
+    const int format = BigEndian16(data + 8);
+    const int trackCount = BigEndian16(data + 10);
+    const uint32_t division = BigEndian16(data + 12);
+    // Without a division no tick has a length; without a track there is nothing to play.
+    if (division == 0 || trackCount == 0) {
+        return false;
+    }
+    std::vector<Track> tracks(trackCount);
+    uint32_t position = 14;
+    for (Track& track : tracks) {
+        if (size - position < 8 || std::memcmp(data + position, "MTrk", 4) != 0) {
+            return false;
+        }
+        const uint32_t length = BigEndian32(data + position + 4);
+        position += 8;
+        // A chunk that claims more bytes than the data holds would make every later read
+        // run past the song's end.
+        if (length > size - position) {
+            return false;
+        }
+        track.start = data + position;
+        track.length = length;
+        if (!ReadFirstDelta(track)) {
+            return false;
+        }
+        position += length;
+    }
+    format_ = format;
+    trackCount_ = trackCount;
+    timeDivision_ = division;
+    tracks_ = std::move(tracks);
+    songData_ = data;
+    dataSize_ = size;
+    channelVolumes_.fill(100);
+    if (!PrepareStream()) {
+        // A song that cannot be played is not kept, so that another may be tried.
+        ReleaseBuffers();
+        if (stream_ != nullptr) {
+            stream_->Close();
+            stream_.reset();
+        }
+        songData_ = nullptr;
+        dataSize_ = 0;
+        tracks_.clear();
+        return false;
+    }
+    return true;
+}
+
+void CMIDI::OnStreamCallback(platform::MidiStreamMessage message, platform::MidiHeader* header) {
+    switch (message) {
+        case platform::MidiStreamMessage::Opened:
+            OnStreamOpened();
+            break;
+        case platform::MidiStreamMessage::Closed:
+            OnStreamClosed();
+            break;
+        case platform::MidiStreamMessage::Done:
+            OnBufferDone(header);
+            break;
+        case platform::MidiStreamMessage::PositionCallback:
+            OnPositionCallback(header);
+            break;
+    }
+}
+
+bool CMIDI::PrepareStream() {
+    if (stream_ == nullptr) {
+        const int result = factory_(
+            device_,
+            [this](platform::MidiStreamMessage m, platform::MidiHeader* h) {
+                OnStreamCallback(m, h);
+            },
+            &stream_);
+        if (result != platform::kMidiOk || stream_ == nullptr) {
+            stream_.reset();
+            OnError(result);
+            return false;
+        }
+    }
+    for (StreamBuffer& b : buffers_) {
+        b.data.assign(kBufferSize, 0);
+        b.header = platform::MidiHeader{};
+        b.header.data = b.data.data();
+        b.header.bufferLength = kBufferSize;
+        b.maxLength = kBufferSize;
+        b.bytesStored = 0;
+        b.startOffset = 0;
+        b.windowExceeded = false;
+        b.prepared = false;
+    }
+    int result = stream_->SetTimeDivision(timeDivision_);
+    if (result != platform::kMidiOk) {
+        OnError(result);
+        return false;
+    }
+    int queued = 0;
+    bool songEnded = false;
+    for (int i = 0; i < kBufferCount; ++i) {
+        StreamBuffer& b = buffers_[i];
+        // Every buffer is registered, also one that has nothing to carry yet: a looping song
+        // short enough for one buffer uses the other one on its next pass.
+        result = stream_->PrepareHeader(&b.header);
+        if (result != platform::kMidiOk) {
+            OnError(result);
+            return false;
+        }
+        b.prepared = true;
+        if (songEnded) {
+            continue;
+        }
+        const int filled = FillStreamBuffer(i == 0, i);
+        if (filled == kSongDone) {
+            songEnded = true;
+            continue;
+        }
+        if (filled != kBufferFilled) {
+            return false;
+        }
+        b.header.bytesRecorded = b.bytesStored;
+        result = stream_->Out(&b.header);
+        if (result != platform::kMidiOk) {
+            OnError(result);
+            return false;
+        }
+        ++queued;
+    }
+    buffersPrepared_ = true;
+    nextBuffer_ = 0;
+    buffersOut_ = kBufferCount - queued;
+    return true;
+}
+
+void CMIDI::RestartTracks() {
+    for (Track& track : tracks_) {
+        if (!ReadFirstDelta(track)) {
+            // OpenSong read this delta once already; the data cannot have changed.
+            track.status = kTrackEnded;
+        }
+    }
+}
+
+int CMIDI::FillStreamBuffer(bool reset, int bufferIndex) {
+    StreamBuffer& buffer = buffers_[bufferIndex];
+    buffer.bytesStored = 0;
+    if (reset) {
+        bytesPlayed_ = 0;
+        conversionStatus_ = 0;
+        waitingEvent_ = Event{};
+        // A fresh stream plays the song from its start, with its own tempo events.
+        RestartTracks();
+        currentTick_ = 0;
+        currentTempo_ = 0;
+        tickWindow_ = 0;
+        for (StreamBuffer& b : buffers_) {
+            b.windowExceeded = false;
+        }
+    }
+    if ((conversionStatus_ & kConversionDone) != 0) {
+        // A pass that stored nothing after its start would loop at one instant for ever.
+        if (!looping_ || currentTick_ == 0) {
+            return kSongDone;
+        }
+        RestartTracks();
+        bytesPlayed_ = 0;
+        conversionStatus_ = 0;
+        currentTick_ = 0;
+    }
+    if ((conversionStatus_ & kConversionStuck) != 0) {
+        return kStuck;
+    }
+    if ((conversionStatus_ & kConversionEventWaiting) != 0) {
+        conversionStatus_ &= ~kConversionEventWaiting;
+        if (StoreEvent(waitingEvent_, buffer) == kBufferFull) {
+            conversionStatus_ |= kConversionEventWaiting;
+            return kBufferFilled;
+        }
+    }
+    for (;;) {
+        Track* next = nullptr;
+        for (Track& track : tracks_) {
+            if ((track.status & kTrackEnded) == 0 && (next == nullptr || track.tick < next->tick)) {
+                next = &track;
+            }
+        }
+        if (next == nullptr) {
+            conversionStatus_ |= kConversionDone;
+            return kBufferFilled;
+        }
+        Event event;
+        if (!ReadTrackEvent(*next, event)) {
+            conversionStatus_ |= kConversionStuck;
+            OnTrackError(*next, "unreadable event");
+            return kCorrupt;
+        }
+        if (event.status == 0xFF && event.data1 == 0x2F) {
+            continue;
+        }
+        if (StoreEvent(event, buffer) == kBufferFull) {
+            waitingEvent_ = std::move(event);
+            conversionStatus_ |= kConversionEventWaiting;
+            return kBufferFilled;
+        }
+    }
+}
+
+bool CMIDI::ReadTrackEvent(Track& track, Event& event) {
+    const uint8_t* data = track.start;
+    const uint32_t end = track.length;
+    uint32_t pos = track.position;
+    if (data == nullptr || pos >= end) {
+        return false;
+    }
+    event = Event{};
+    uint8_t b = data[pos++];
+    if (b >= 0x80) {
+        event.status = b;
+        if (b < 0xF0) {
+            track.runningStatus = b;
+            if (pos >= end) {
+                return false;
+            }
+            event.data1 = data[pos++];
+        } else if (b == 0xF0 || b == 0xF7 || b == 0xFF) {
+            if (b == 0xFF) {
+                if (pos >= end) {
+                    return false;
+                }
+                event.data1 = data[pos++];
+            }
+            uint32_t length = 0;
+            if (!ReadVariableLength(data, end, &pos, &length) || length > end - pos) {
+                return false;
+            }
+            event.length = length;
+            event.data.assign(data + pos, data + pos + length);
+            pos += length;
+            if (b == 0xFF && event.data1 == 0x51) {
+                // A tempo needs its three bytes, and 0 microseconds per quarter note gives
+                // ticks no length at all: such a song is refused from here on.
+                if (length < 3 || (event.data[0] | event.data[1] | event.data[2]) == 0) {
+                    return false;
+                }
+            }
+            if (b == 0xFF && event.data1 == 0x2F) {
+                track.status |= kTrackEnded;
+            }
+        } else {
+            return false;
+        }
+    } else {
+        if (track.runningStatus == 0) {
+            return false;
+        }
+        event.status = track.runningStatus;
+        event.data1 = b;
+    }
+    if (event.status < 0xF0 && !IsChannelMessageWithOneDataByte(event.status)) {
+        if (pos >= end) {
+            return false;
+        }
+        event.data2 = data[pos++];
+    }
+    event.tick = track.tick;
+    if ((track.status & kTrackEnded) == 0) {
+        if (pos == end) {
+            // The track's data stops right after a whole event: it ends there, as though it
+            // had its end-of-track event.
+            track.status |= kTrackEnded;
+        } else {
+            uint32_t delta = 0;
+            if (!ReadVariableLength(data, end, &pos, &delta)) {
+                return false;
+            }
+            track.tick += delta;
+        }
+    }
+    track.position = pos;
+    return true;
+}
+
+int CMIDI::StoreEvent(Event& event, StreamBuffer& buffer) {
+    if (buffer.bytesStored == 0) {
+        buffer.startTick = currentTick_;
+    }
+    if (currentTick_ - buffer.startTick > tickWindow_) {
+        if (buffer.windowExceeded) {
+            buffer.windowExceeded = false;
+            return kBufferFull;
+        }
+        buffer.windowExceeded = true;
+    }
+    const bool fits = buffer.maxLength - buffer.bytesStored >= sizeof(platform::MidiStreamEvent);
+    platform::MidiStreamEvent e{event.tick - currentTick_, 0, 0};
+    if (event.status < 0xF0) {
+        if (!fits) {
+            return kBufferFull;
+        }
+        e.event = event.status | (uint32_t{event.data1} << 8) | (uint32_t{event.data2} << 16);
+        if ((event.status & 0xF0) == 0xB0 && event.data1 == 7) {
+            e.event |= platform::kMidiEventCallback;
+        }
+    } else if (event.status == 0xFF && event.data1 == 0x51) {
+        if (!fits) {
+            return kBufferFull;
+        }
+        const uint32_t tempo =
+            (uint32_t{event.data[0]} << 16) | (uint32_t{event.data[1]} << 8) | event.data[2];
+        if (tempo == 0) {
+            return kSkipped;  // ReadTrackEvent refuses these; never divide by it
+        }
+        currentTempo_ = tempo;
+        tickWindow_ = static_cast<uint32_t>(uint64_t{timeDivision_} * 60000 / tempo);
+        e.event = platform::kMidiEventTempo | tempo;
+    } else {
+        // System exclusive and the other meta events are not played.
+        event.data.clear();
+        event.data.shrink_to_fit();
+        return kSkipped;
+    }
+    std::memcpy(buffer.data.data() + buffer.bytesStored, &e, sizeof e);
+    buffer.bytesStored += sizeof e;
+    currentTick_ = event.tick;
+    return kStored;
+}
+
+bool CMIDI::StartPlayback(bool looping) {
+    if (playing_) {
+        HaltPlayback(true);
+    }
+    if (stream_ == nullptr) {
+        return false;
+    }
+    state_ = kStatePlaying;
+    bufferEvent_.Clear();
+    // Set before the stream runs: its first callback may come before Restart returns.
+    looping_ = looping;
+    playing_ = true;
+    const int result = stream_->Restart();
+    if (result != platform::kMidiOk) {
+        playing_ = false;
+        OnError(result);
+        return false;
+    }
+    return true;
+}
+
+void CMIDI::SetChannelVolumes(int percent) {
+    const int volume = std::clamp(percent, 0, 100);
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (!playing_ || stream_ == nullptr) {
+            return;
+        }
+        channelVolumes_[c] = volume;
+        const uint32_t value = static_cast<uint32_t>(volume * 127 / 100);
+        const int result = stream_->ShortMessage((0xB0 + c) | (7u << 8) | (value << 16));
+        if (result != platform::kMidiOk) {
+            OnError(result);
+        }
+    }
+}
+
+void CMIDI::OnBufferDone(platform::MidiHeader* header) {
+    const int state = state_;
+    if (state == kStateStopped) {
+        return;
+    }
+    const int out = ++buffersOut_;
+    switch (state) {
+        case kStatePlaying:
+            bytesPlayed_ += header != nullptr ? header->bytesRecorded : 0;
+            // Refill every buffer that is home, oldest first, so that both stay queued.
+            while (playing_ && state_ == kStatePlaying && buffersOut_ > 0) {
+                StreamBuffer& b = buffers_[nextBuffer_];
+                const int filled = FillStreamBuffer(false, nextBuffer_);
+                if (filled == kSongDone) {
+                    state_ = kStateSongEnded;
+                    if (buffersOut_ >= kBufferCount) {
+                        bufferEvent_.Set();
+                    }
+                    break;
+                }
+                if (filled != kBufferFilled) {
+                    break;
+                }
+                b.header.bytesRecorded = b.bytesStored;
+                const int result = stream_->Out(&b.header);
+                if (result != platform::kMidiOk) {
+                    OnError(result);
+                    break;
+                }
+                nextBuffer_ = 1 - nextBuffer_;
+                --buffersOut_;
+            }
+            break;
+        case kStateStopRequested:
+            if (out >= kBufferCount) {
+                state_ = kStateStopped;
+                bufferEvent_.Set();
+            }
+            break;
+        case kStateSongEnded:
+            // The song was played to its end; once the last buffer is home, halting has
+            // nothing to wait for.
+            if (out >= kBufferCount) {
+                bufferEvent_.Set();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CMIDI::OnPositionCallback(platform::MidiHeader* header) {
+    if (header == nullptr || header->data == nullptr || header->offset > header->bytesRecorded ||
+        header->bytesRecorded - header->offset < sizeof(platform::MidiStreamEvent)) {
+        return;
+    }
+    platform::MidiStreamEvent e;
+    std::memcpy(&e, header->data + header->offset, sizeof e);
+    const uint32_t status = e.event & 0xFF;
+    if (platform::EventType(e.event) == platform::kMidiEventShortMessage &&
+        (status & 0xF0) == 0xB0 && ((e.event >> 8) & 0xFF) == 7) {
+        const int value = static_cast<int>((e.event >> 16) & 0x7F);
+        playedVolumes_[status & 0x0F] = value * 100 / 127;
+    }
+}
+
+void CMIDI::ReleaseBuffers() {
+    for (StreamBuffer& b : buffers_) {
+        if (b.prepared && stream_ != nullptr) {
+            stream_->UnprepareHeader(&b.header);
+        }
+        b.prepared = false;
+    }
+    buffersPrepared_ = false;
+}
+
+bool CMIDI::HaltPlayback(bool reopen) {
+    bool ok = true;
+    if (playing_ || state_ != kStateStopped) {
+        playing_ = false;
+        int state = state_;
+        if (state != kStateStopped && state != kStateSongEnded) {
+            state_ = kStateStopRequested;
+        }
+        if (stream_ != nullptr) {
+            int result = stream_->Stop();
+            if (result == platform::kMidiOk) {
+                result = stream_->Reset();
+            }
+            if (result != platform::kMidiOk) {
+                OnError(result);
+                ok = false;
+            }
+            // Nothing comes back when every buffer is home already (the song ended or
+            // stopped on a bad event); otherwise wait for the last one, but not for ever.
+            if (buffersOut_ < kBufferCount && state_ != kStateStopped &&
+                !bufferEvent_.WaitFor(kHaltTimeoutMs)) {
+                state_ = kStateStopped;
+            }
+        }
+    }
+    state_ = kStatePlaying;
+    ReleaseBuffers();
+    if (stream_ != nullptr) {
+        // Closing ends the stream's callbacks, so the buffers' memory is free to go after it.
+        stream_->Close();
+        stream_.reset();
+    }
+    for (StreamBuffer& b : buffers_) {
+        b.data.clear();
+        b.data.shrink_to_fit();
+        b.header = platform::MidiHeader{};
+    }
+    buffersOut_ = 0;
+    bufferEvent_.Clear();
+    if (reopen) {
+        return songData_ != nullptr && PrepareStream();
+    }
+    return ok;
+}
