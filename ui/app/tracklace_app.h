@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+class CSingleInstance;
+class CTracklaceDlg;
+
+// The application: fixes where the settings live, keeps a second start from opening a
+// second window when the user wants one instance, and runs the main window for as long as
+// it asks to be opened again.
+class CTracklaceApp {
+public:
+    // The result that asks for the window to be opened again (after a change of language).
+    static constexpr int kRestartResult = -1;
+
+    CTracklaceApp();
+    ~CTracklaceApp();
+
+    // Runs the program; false when it has ended (always, as nothing is left to run).
+    bool InitInstance();
+
+    // The main window while it runs, null before and after.
+    CTracklaceDlg* GetMainWindow() const { return mainWindow_; }
+
+private:
+    void ActivateMainWindow();
+
+    std::unique_ptr<CSingleInstance> singleInstance_;
+    CTracklaceDlg* mainWindow_ = nullptr;
+};
