@@ -1,6 +1,7 @@
 #include "platform/registry/hive.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/code_page/code_page.h"
 
@@ -266,6 +267,39 @@ std::string FromFileText(std::string s) {
 
 bool HasLineBreakOrNul(std::string_view s) {
     return s.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos;
+}
+
+std::string AsciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+// A value that a file names twice in one key (also through a repeated section) keeps its
+// first name and place and takes the data of its last line, as importing the file would
+// leave it. Hashing keeps a file of thousands of values quick to read.
+void MergeRepeatedValues(Key& key) {
+    if (key.values.size() > 1) {
+        std::unordered_map<std::string, std::size_t> first;
+        std::vector<NamedValue> merged;
+        merged.reserve(key.values.size());
+        for (NamedValue& named : key.values) {
+            const auto [it, inserted] = first.emplace(AsciiLower(named.name), merged.size());
+            if (inserted) {
+                merged.push_back(std::move(named));
+            } else {
+                merged[it->second].value = std::move(named.value);
+            }
+        }
+        key.values = std::move(merged);
+    }
+    for (Key& subkey : key.subkeys) {
+        MergeRepeatedValues(subkey);
+    }
 }
 
 }  // namespace
@@ -551,8 +585,10 @@ std::optional<Key> ParseHive(std::string_view text) {
         } else {
             return std::nullopt;
         }
-        current->SetValue(name, std::move(value));
+        // Appended as read; names that occur twice are merged once the whole file is read.
+        current->values.push_back(NamedValue{std::move(name), std::move(value)});
     }
+    MergeRepeatedValues(root);
     return root;
 }
 

@@ -156,6 +156,20 @@ TEST(HiveText, RefusesWhatIsNotAWellFormedExport) {
     }
 }
 
+TEST(HiveText, AValueNamedTwiceKeepsItsFirstPlaceAndItsLastData) {
+    const Key root = Parse(
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"One\"=\"1\"\n\"Two\"=\"2\"\n\"ONE\"=dword:00000005\n"
+        "[HKEY_CURRENT_USER\\B]\n[HKEY_CURRENT_USER\\a]\n\"two\"=\"22\"\n\"Three\"=\"3\"\n");
+    const Key& a = At(root, "A");
+    ASSERT_EQ(a.values.size(), 3u);
+    EXPECT_EQ(a.values[0].name, "One");
+    EXPECT_EQ(a.values[0].value, Value::Dword(5));
+    EXPECT_EQ(a.values[1].name, "Two");
+    EXPECT_EQ(a.values[1].value, Value::Text("22"));
+    EXPECT_EQ(a.values[2].name, "Three");
+    EXPECT_EQ(root.subkeys.size(), 2u);
+}
+
 TEST(HiveText, AnEmptyFileIsAnEmptyHive) {
     for (const char* text : {"", "\r\n", "REGEDIT4", "REGEDIT4\r\n\r\n"}) {
         const auto root = ParseHive(text);
