@@ -16,6 +16,7 @@
 #include "ui/main_dialog/playlist_model.h"
 #include "ui/toolkit/icon_button.h"
 #include "ui/toolkit/registered_message.h"
+#include "ui/toolkit/user_interaction.h"
 
 CTracklaceDlg::CTracklaceDlg(QWidget* parent)
     : QDialog(parent), playlist_(std::make_unique<CPlaylist>()) {
@@ -128,6 +129,11 @@ bool CTracklaceDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (widget != nullptr && widget->window() == this && key->key() == Qt::Key_F1 &&
+            key->modifiers() == Qt::NoModifier) {
+            ShowHelp();
+            return true;
+        }
         if (widget != nullptr && widget->window() == this &&
             (key->modifiers() & Qt::ControlModifier) != 0) {
             switch (key->key()) {

@@ -86,7 +86,8 @@ public:
         // Qt's folder dialog has no place for a line of explanation, so it is embedded in a
         // dialog of ours below the text.
         QDialog frame(owner);
-        frame.setWindowTitle(QString::fromStdString(GetMessageCaption()));
+        frame.setWindowTitle(QString::fromStdString(GetMessageCaption() + " - " +
+                                                    GetText("IDS_TL_SELECT_FOLDER_TITLE")));
         auto* layout = new QVBoxLayout(&frame);
         auto* info = new QLabel(QString::fromStdString(request.info), &frame);
         info->setWordWrap(true);

@@ -1,7 +1,10 @@
 #include <QComboBox>
 #include <QKeyEvent>
+#include <filesystem>
+#include <fstream>
 
 #include "main_dialog_fixture.h"
+#include "ui/toolkit/help_file.h"
 
 using Id = CTracklaceDlg::ControlId;
 
@@ -59,6 +62,19 @@ TEST_F(MainDialogTest, ReopeningTheSameDialogKeepsEntriesNameAndSaveLocation) {
     EXPECT_EQ(Dialog().GetModel()->rowCount(), 2);
     EXPECT_EQ(Edit(Id::kPlaylistName)->text(), "Party");
     EXPECT_EQ(Edit(Id::kSaveLocation)->text().toStdString(), music_.Path().string());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainDialogTest, F1OpensTheHelpOfTheCurrentLanguage) {
+    const std::string help = toolkit::ProgramPath() + "_EN.html";
+    std::ofstream(help) << "<html></html>";
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QCoreApplication::sendEvent(Dialog().GetList(), &f1);
+    std::filesystem::remove(help);
+    EXPECT_EQ(user_.openedUrls, std::vector<std::string>{help});
 }
 
 }  // namespace

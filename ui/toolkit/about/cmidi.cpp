@@ -564,6 +564,7 @@ bool CMIDI::HaltPlayback(bool reopen) {
             if (buffersOut_ < kBufferCount && state_ != kStateStopped &&
                 !bufferEvent_.WaitFor(kHaltTimeoutMs)) {
                 state_ = kStateStopped;
+                ++haltTimeouts_;
             }
         }
     }

@@ -108,6 +108,9 @@ public:
     const std::vector<Track>& Tracks() const { return tracks_; }
     StreamBuffer& Buffer(int index) { return buffers_[index]; }
     bool HasStream() const { return stream_ != nullptr; }
+    // How often HaltPlayback gave up waiting for the buffers; with a stream that returns
+    // them, any count is a fault in the buffer accounting.
+    int HaltTimeouts() const { return haltTimeouts_; }
 
 protected:
     virtual void OnError(int /*platformError*/) {}
@@ -161,4 +164,5 @@ private:
     std::array<StreamBuffer, kBufferCount> buffers_;
     uint32_t conversionStatus_ = 0;
     Event waitingEvent_;
+    int haltTimeouts_ = 0;
 };
