@@ -1,0 +1,99 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QList>
+#include <QPushButton>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "settings/language/language.h"
+#include "settings/store/properties.h"
+#include "tests/support/scripted_user_interaction.h"
+#include "ui/settings_sheet/prop_sheet_settings.h"
+
+// Clicks a button where its indicator or text is: a check box or radio button stretched
+// across the page takes clicks only there.
+inline void ClickButton(QWidget* button) {
+    ASSERT_NE(button, nullptr);
+    const QPoint at(std::min(10, button->width() / 2), button->height() / 2);
+    QTest::mouseClick(button, Qt::LeftButton, {}, at);
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+            hadOld_ = true;
+        }
+        setenv(name, value, 1);
+    }
+    ~ScopedEnvironment() {
+        if (hadOld_) {
+            setenv(name_.c_str(), old_.c_str(), 1);
+        } else {
+            unsetenv(name_.c_str());
+        }
+    }
+
+private:
+    std::string name_;
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+// Every test gets a settings hive of its own in a fresh folder, the English texts unless it
+// stores another language, and a scripted user.
+class SheetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test_ui_settings_sheet";
+        static char* argv[] = {name, nullptr};
+        if (QApplication::instance() == nullptr) {
+            new QApplication(argc, argv);
+        }
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tracklace-sheet-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        configHome_ = pattern;
+        setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
+        ReloadTexts();
+    }
+
+    void TearDown() override {
+        unsetenv("XDG_CONFIG_HOME");
+        std::error_code ignored;
+        std::filesystem::remove_all(configHome_, ignored);
+    }
+
+    // Stores the language and loads its table, as a restart would.
+    static void UseLanguage(bool english) {
+        SetLanguageCode(english);
+        ReloadTexts();
+    }
+
+    // A text property's stored value, or "<absent>" when nothing was written.
+    static std::string Stored(const char* name) { return GetPropertyString(name, "<absent>"); }
+    // An integer property's stored value, or -99 when nothing was written.
+    static int StoredInt(const char* name) { return GetPropertyInt(name, -99); }
+
+    template <typename T>
+    static T* Find(QWidget* parent, const char* name) {
+        T* widget = parent->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    static void Click(QWidget* parent, const char* name) {
+        ClickButton(Find<QWidget>(parent, name));
+    }
+
+    ScriptedUserInteraction user_;
+    std::filesystem::path configHome_;
+};
