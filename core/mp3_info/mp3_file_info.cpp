@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -14,9 +15,9 @@
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/tfile.h>
-#include <taglib/tfilestream.h>
 #include <taglib/urllinkframe.h>
 
 #include "core/mp3_info/genres.h"
@@ -34,26 +35,84 @@ constexpr std::int64_t kAudioSearchWindow = 64 * 1024;
 // Bytes read in one go while counting the frames of a whole file.
 constexpr std::int64_t kWalkChunk = 256 * 1024;
 
-// Reads byte ranges of the open file. Ranges beyond the end come back short.
+// Reads byte ranges of the open file. The start and the end of the file, where nearly all
+// decisions are made, are read once and served from memory; every other range is one
+// read of its own. Ranges beyond the end come back short.
 class Reader {
 public:
-    Reader(TagLib::FileStream& stream, std::int64_t size) : m_stream(stream), m_size(size) {}
+    static constexpr std::int64_t kHead = 16 * 1024;
+    static constexpr std::int64_t kTail = 512;
+
+    Reader(int fd, std::int64_t size) : m_fd(fd), m_size(size) {
+        m_head = ReadFromFile(0, std::min(size, kHead));
+        m_tailStart = std::max<std::int64_t>(0, size - kTail);
+        if (m_tailStart < static_cast<std::int64_t>(m_head.size())) {
+            m_tailStart = static_cast<std::int64_t>(m_head.size());
+        }
+        m_tail = ReadFromFile(m_tailStart, size - m_tailStart);
+    }
 
     std::int64_t Size() const { return m_size; }
+    // False when a read failed (an I/O error, a file that shrank while being read).
+    bool Healthy() const { return m_healthy; }
 
     Bytes Read(std::int64_t offset, std::int64_t length) {
         if (offset < 0 || offset >= m_size || length <= 0) {
             return {};
         }
         length = std::min(length, m_size - offset);
-        m_stream.seek(static_cast<long>(offset));
-        const TagLib::ByteVector data = m_stream.readBlock(static_cast<unsigned long>(length));
-        return Bytes(data.begin(), data.end());
+        const auto headSize = static_cast<std::int64_t>(m_head.size());
+        if (offset + length <= headSize) {
+            return Slice(m_head, offset, length);
+        }
+        if (offset >= m_tailStart &&
+            offset + length <= m_tailStart + static_cast<std::int64_t>(m_tail.size())) {
+            return Slice(m_tail, offset - m_tailStart, length);
+        }
+        return ReadFromFile(offset, length);
     }
 
 private:
-    TagLib::FileStream& m_stream;
+    static Bytes Slice(const Bytes& data, std::int64_t offset, std::int64_t length) {
+        return Bytes(data.begin() + static_cast<std::ptrdiff_t>(offset),
+                     data.begin() + static_cast<std::ptrdiff_t>(offset + length));
+    }
+
+    Bytes ReadFromFile(std::int64_t offset, std::int64_t length) {
+        Bytes data(static_cast<std::size_t>(std::max<std::int64_t>(length, 0)));
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t got = ::pread(m_fd, data.data() + done, data.size() - done,
+                                        static_cast<off_t>(offset) + static_cast<off_t>(done));
+            if (got <= 0) {
+                if (got < 0 && errno == EINTR) {
+                    continue;
+                }
+                m_healthy = false;
+                break;
+            }
+            done += static_cast<std::size_t>(got);
+        }
+        data.resize(done);
+        return data;
+    }
+
+    int m_fd;
     std::int64_t m_size;
+    Bytes m_head;
+    Bytes m_tail;
+    std::int64_t m_tailStart = 0;
+    bool m_healthy = true;
+};
+
+// Closes a file descriptor when it goes out of scope.
+struct FileDescriptor {
+    int fd = -1;
+    ~FileDescriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
 };
 
 // TagLib's view of the file for reading one ID3v2 tag at a known place. It never looks
@@ -198,6 +257,9 @@ struct FirstFrame {
     Bytes data;  // the bytes from offset on that were read to find it
 };
 
+std::optional<FirstFrame> FindFirstFrameIn(Reader& reader, std::int64_t start,
+                                           std::int64_t audioEnd, std::int64_t window);
+
 // The first frame at or after start whose successor is a frame of the same stream (or
 // the end of the audio): a lone sync pattern in tag padding or junk does not count.
 std::optional<FirstFrame> FindFirstFrame(Reader& reader, std::int64_t start,
@@ -205,7 +267,18 @@ std::optional<FirstFrame> FindFirstFrame(Reader& reader, std::int64_t start,
     if (start >= audioEnd) {
         return std::nullopt;
     }
-    const Bytes data = reader.Read(start, std::min(audioEnd - start, kAudioSearchWindow + 4));
+    // Nearly every file has its first frame right behind the tag: look at the first 16 KiB
+    // before reading the rest of the window.
+    const std::int64_t quick = std::min<std::int64_t>(16 * 1024, kAudioSearchWindow);
+    if (std::optional<FirstFrame> frame = FindFirstFrameIn(reader, start, audioEnd, quick)) {
+        return frame;
+    }
+    return FindFirstFrameIn(reader, start, audioEnd, kAudioSearchWindow);
+}
+
+std::optional<FirstFrame> FindFirstFrameIn(Reader& reader, std::int64_t start,
+                                           std::int64_t audioEnd, std::int64_t window) {
+    const Bytes data = reader.Read(start, std::min(audioEnd - start, window + 4));
     for (std::size_t i = 0; i + 4 <= data.size(); ++i) {
         const std::optional<MpegHeader> header = ParseMpegHeader(data.data() + i);
         if (!header) {
@@ -291,13 +364,15 @@ struct Walk {
 
 // Counts the frames from the first one to the end of the audio. Bytes that are no frame
 // of the stream (damage, junk) are stepped over one at a time, so the walk ends after at
-// most one look at each byte. A frame that holds the Xing, Info or VBRI header is no audio.
+// most one look at each byte, and a gap of more than 64 KiB ends it. A frame that holds the Xing,
+// Info or VBRI header is no audio.
 Walk WalkFrames(Reader& reader, const FirstFrame& first, std::int64_t audioEnd, bool skipFirst) {
     Walk walk;
     std::int64_t samples = 0;
     Bytes chunk;
     std::int64_t chunkStart = 0;
     std::int64_t offset = first.offset;
+    std::int64_t lastFrameEnd = offset;
     bool firstFrame = true;
     while (offset + 4 <= audioEnd) {
         if (offset < chunkStart ||
@@ -312,7 +387,11 @@ Walk WalkFrames(Reader& reader, const FirstFrame& first, std::int64_t audioEnd, 
             ParseMpegHeader(chunk.data() + (offset - chunkStart));
         if (!header || !SameStream(*header, first.header) ||
             offset + header->frameLength > audioEnd) {
-            ++offset;
+            // As far without a frame as the first one may lie behind the tag: the audio
+            // has ended, and what follows is no longer searched byte by byte.
+            if (++offset - lastFrameEnd > kAudioSearchWindow) {
+                break;
+            }
             continue;
         }
         if (!(firstFrame && skipFirst)) {
@@ -323,6 +402,7 @@ Walk WalkFrames(Reader& reader, const FirstFrame& first, std::int64_t audioEnd, 
         }
         firstFrame = false;
         offset += header->frameLength;
+        lastFrameEnd = offset;
     }
     walk.milliseconds = FramesToMilliseconds(samples, first.header.sampleRate);
     return walk;
@@ -354,7 +434,7 @@ bool LooksVariable(Reader& reader, const FirstFrame& first, std::int64_t audioEn
     if (middle <= first.offset + static_cast<std::int64_t>(first.data.size())) {
         return false;
     }
-    const Bytes window = reader.Read(middle, std::min<std::int64_t>(8192, audioEnd - middle));
+    const Bytes window = reader.Read(middle, std::min<std::int64_t>(4096, audioEnd - middle));
     for (std::size_t i = 0; i + 4 <= window.size(); ++i) {
         const std::optional<MpegHeader> header = ParseMpegHeader(window.data() + i);
         if (!header || !SameStream(*header, first.header)) {
@@ -590,23 +670,18 @@ bool MP3FileInfo::LoadFile(const std::string& path) {
     m_loaded = true;
 
     // Only regular files: opening a pipe or a device would wait or read without end.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    const int fd = file.fd;
     if (fd < 0) {
         return false;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    TagLib::FileStream stream(fd, true);
-    if (!stream.isOpen()) {
-        ::close(fd);
         return false;
     }
     const std::int64_t size = info.st_size;
     m_fileSize = size >= 0xFFFFFFFFll ? 0xFFFFFFFEu : static_cast<std::uint32_t>(size);
-    Reader reader(stream, size);
+    Reader reader(fd, size);
 
     const Bytes head = reader.Read(0, 10);
     const std::optional<std::int64_t> v2Size = Id3v2TagSize(head);
@@ -642,9 +717,18 @@ bool MP3FileInfo::LoadFile(const std::string& path) {
     SetText(Mp3Text::VersionText, VersionText(audio.header.version));
     SetText(Mp3Text::ChannelModeText, ChannelModeText(audio.header.channelMode));
 
+    if (!reader.Healthy()) {
+        return false;
+    }
+
     if (m_hasV2Tag) {
-        TagOnlyFile file(&stream);
-        const TagLib::ID3v2::Tag tag(&file, 0, &FrameFactory::Instance());
+        // TagLib parses the tag from memory: it cannot read past it, nor look further.
+        const Bytes tagBytes = reader.Read(0, *v2Size);
+        TagLib::ByteVector tagData(reinterpret_cast<const char*>(tagBytes.data()),
+                                   static_cast<unsigned int>(tagBytes.size()));
+        TagLib::ByteVectorStream tagStream(tagData);
+        TagOnlyFile tagFile(&tagStream);
+        const TagLib::ID3v2::Tag tag(&tagFile, 0, &FrameFactory::Instance());
         const std::pair<Mp3Text, const char*> textFrames[] = {
             {Mp3Text::Album, "TALB"},
             {Mp3Text::Artist, "TPE1"},

@@ -407,6 +407,15 @@ TEST_F(Mp3InfoTest, TruncatedAudioPlaysWhatIsLeft) {
     EXPECT_NEAR(counted.GetLengthMilliseconds(), mp3gen::AudioMilliseconds(vbr) / 2, 1000.0);
 }
 
+TEST_F(Mp3InfoTest, CountingEndsAtALongGapWithoutFrames) {
+    // A VBR file padded with a megabyte of zeros: guessed from the bytes it would play for
+    // a minute; counted, it plays its frames, and the zeros are not searched to the end.
+    const StreamSpec spec = Vbr(kV1, 44100, 300, VbrHeader::None);
+    const MP3FileInfo info = LoadBytes(
+        mp3gen::Concat({mp3gen::MakeStream(spec), Bytes(1 << 20, 0), mp3gen::MakeStream(spec)}));
+    EXPECT_NEAR(info.GetLengthMilliseconds(), mp3gen::AudioMilliseconds(spec), 30.0);
+}
+
 TEST_F(Mp3InfoTest, ClearAndReloadLeaveNothingBehind) {
     MP3FileInfo info;
     const std::string tagged =
