@@ -1,5 +1,6 @@
 #include "platform/midi_stream/virtual_midi_device.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace platform {
@@ -195,27 +196,35 @@ void VirtualMidiDevice::AdvanceBy(int64_t ns) {
     size_t atThisInstant = 0;
     int64_t instant = now_;
     while (!hitActionLimit && open_ != nullptr) {
-        actions.clear();
-        // One at a time: a callback may queue or return buffers, which changes what follows.
-        scheduler_.Collect(target, actions, 1);
-        if (actions.empty()) {
+        const auto due = scheduler_.NextDueNs();
+        if (!due || *due > target) {
             break;
         }
-        // One event may bring its position callback along; both belong to the same instant.
+        const int64_t at = std::max(*due, now_);
+        if (at != instant) {
+            instant = at;
+            atThisInstant = 0;
+        }
+        // The limits are checked before anything is taken from the queue, so a cut-off
+        // device still holds every buffer it has not returned and Stop hands them back.
+        if (actionBudget == 0 || atThisInstant >= maxActionsPerAdvance) {
+            hitActionLimit = true;
+            break;
+        }
+        actions.clear();
+        // One event at a time: a callback may queue or return buffers, which changes what
+        // follows. An event may bring its position callback along.
+        scheduler_.Collect(target, actions, 1);
         for (const StreamScheduler::Action& a : actions) {
-            if (a.timeNs > now_) {
-                now_ = a.timeNs;
+            now_ = std::max(now_, a.timeNs);
+            ++atThisInstant;
+            if (actionBudget > 0) {
+                --actionBudget;
             }
-            if (now_ != instant) {
-                instant = now_;
-                atThisInstant = 0;
-            }
-            if (++atThisInstant > maxActionsPerAdvance || actionBudget == 0) {
-                hitActionLimit = true;
-                break;
-            }
-            --actionBudget;
             Deliver(a);
+        }
+        if (actions.empty()) {
+            break;
         }
     }
     now_ = target;

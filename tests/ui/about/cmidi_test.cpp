@@ -190,6 +190,7 @@ TEST(CMIDIConversion, ADataByteBeforeAnyStatusStopsTheConversion) {
     EXPECT_NE(q.midi->ConversionStatus() & CMIDI::kConversionStuck, 0u);
     EXPECT_EQ(q.device.QueuedBuffers(), 0u);
     EXPECT_TRUE(q.midi->HaltPlayback(false));
+    EXPECT_EQ(q.midi->HaltTimeouts(), 0) << "every buffer was home: nothing to wait for";
     EXPECT_FALSE(q.device.IsOpen());
 }
 
@@ -329,6 +330,7 @@ TEST(CMIDIPlayback, WithoutLoopingTheSongEndsAndHaltingHasNothingToWaitFor) {
     EXPECT_EQ(p.midi->State(), CMIDI::kStateSongEnded);
     EXPECT_EQ(p.PlayedMessages().size(), 1u);
     EXPECT_TRUE(p.midi->HaltPlayback(false));
+    EXPECT_EQ(p.midi->HaltTimeouts(), 0);
     EXPECT_EQ(p.midi->State(), CMIDI::kStatePlaying);
 }
 
@@ -374,6 +376,7 @@ TEST(CMIDIPlayback, HaltingWhilePlayingStopsAtOnceAndCanPrepareAgain) {
     EXPECT_EQ(before, 20u);
 
     ASSERT_TRUE(p.midi->HaltPlayback(true));
+    EXPECT_EQ(p.midi->HaltTimeouts(), 0);
     EXPECT_FALSE(p.midi->IsPlaying());
     const auto& calls = p.device.calls;
     const auto stop = std::find(calls.rbegin(), calls.rend(), "stop").base() - 1;
