@@ -177,6 +177,22 @@ TEST_F(SheetTest, RunReportsTheLanguageBeforeAndAfter) {
     EXPECT_TRUE(user_.messages.empty());
 }
 
+TEST_F(SheetTest, ResetThatChoosesAnotherLanguageIsReportedAsAChange) {
+    ScopedEnvironment locale("LC_ALL", "en_US.UTF-8");
+    SetLanguageCode(false);
+    user_.answers.push_back(toolkit::MessageAnswer::Yes);
+    QTimer::singleShot(0, [] {
+        auto* sheet = qobject_cast<Sheet*>(QApplication::activeModalWidget());
+        ASSERT_NE(sheet, nullptr);
+        ClickButton(sheet->findChild<QPushButton*>("resetSettings"));
+    });
+    const Sheet::Outcome outcome = Sheet::Run(nullptr);
+    EXPECT_FALSE(outcome.accepted);
+    EXPECT_EQ(outcome.languageBefore, "DE");
+    EXPECT_EQ(outcome.languageAfter, "EN");
+    EXPECT_TRUE(outcome.LanguageChanged());
+}
+
 TEST_F(SheetTest, ResetAskedAndDeclinedChangesNothing) {
     SetPropertyString("prop_TitleMask", "%1");
     Sheet sheet;
