@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "platform/registry/hive.h"
 #include "platform/registry/registry.h"
@@ -123,6 +125,31 @@ TEST(RegistryReliability, TwoProcessesWritingAtOnceLoseNothing) {
             EXPECT_EQ(QueryValue("Software\\Race", name)->AsDword(), static_cast<unsigned>(i));
         }
     }
+}
+
+TEST(RegistryReliability, ThreadsOfOneProcessWritingAtOnceLoseNothing) {
+    // The user interface thread and the creation worker both write settings.
+    TempHive hive;
+    SetSyncWrites(false);
+    constexpr int kThreads = 4, kValues = 60;
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &failures] {
+            for (int i = 0; i < kValues; ++i) {
+                const std::string name = "t" + std::to_string(t) + "_" + std::to_string(i);
+                failures += !SetValue("Software\\Threads", name, Value::Dword(i));
+                failures += QueryValue("Software\\Threads", name) != Value::Dword(i);
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    SetSyncWrites(true);
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(EnumValues("Software\\Threads")->size(),
+              static_cast<std::size_t>(kThreads * kValues));
 }
 
 TEST(RegistryReliability, AWriterKilledAtAnyMomentLeavesAWholeFileWithEveryFinishedWrite) {
