@@ -333,6 +333,17 @@ TEST_F(Mp3InfoTest, Id3v2FramesComeFirstAndId3v1FillsTheRest) {
     EXPECT_EQ(info.GetGenre(), "Blues");
 }
 
+TEST_F(Mp3InfoTest, ATagPrependedTwiceIsSteppedOver) {
+    // Some taggers put a new tag in front of the old one; the first is the one that counts,
+    // and the audio follows the second.
+    const MP3FileInfo info = LoadBytes(
+        mp3gen::Concat({Id3v2Builder(4).Text("TIT2", "new").Padding(100).Build(),
+                        Id3v2Builder(3).Text("TIT2", "old").Padding(70000).Build(), Audio()}));
+    EXPECT_EQ(info.GetTitle(), "new");
+    EXPECT_EQ(info.GetLengthMilliseconds(),
+              static_cast<std::int64_t>(mp3gen::AudioMilliseconds(Cbr(kV1, 44100, 128, 200))));
+}
+
 TEST_F(Mp3InfoTest, LyricsAndTagsBehindTheAudioDoNotCountAsAudio) {
     const std::string lyrics(4000, 'l');
     const MP3FileInfo info = LoadBytes(mp3gen::Concat(

@@ -27,9 +27,9 @@ struct StreamSpec {
     std::uint32_t headerBytes = 0;
 };
 
-// Samples per frame of the spec's version and layer.
+// Samples per frame of the stream's version and layer.
 int SamplesPerFrame(const StreamSpec& spec);
-// The playing time of the spec's audio frames, in milliseconds.
+// The playing time of the stream's audio frames, in milliseconds.
 double AudioMilliseconds(const StreamSpec& spec);
 
 // The frames of the stream, the VBR header frame first when one is asked for.
