@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -328,19 +329,27 @@ int OpenFluidSynthStream(const std::string& driverName, const std::string& fileN
             driver = new_fluid_audio_driver(settings, synth);
         }
     } else {
-        // FluidSynth's own choice first, then the desktop sound servers, then the bare device;
-        // each driver is tried once.
+        // The desktop's sound server first, so that the music mixes with other programs'
+        // sound; then FluidSynth's own default and the bare ALSA device. Each driver is tried
+        // once, and never JACK, which would try to start a server of its own.
         char* preferred = nullptr;
         fluid_settings_dupstr(settings, "audio.driver", &preferred);
-        const std::string first = preferred != nullptr ? preferred : "";
+        std::string fallback = preferred != nullptr ? preferred : "alsa";
         fluid_free(preferred);
-        driver = new_fluid_audio_driver(settings, synth);
-        for (const char* name : {"pipewire", "pulseaudio", "alsa"}) {
+        if (fallback == "jack") {
+            fallback = "alsa";
+        }
+        std::vector<std::string> tried;
+        for (const std::string& name :
+             {std::string("pipewire"), std::string("pulseaudio"), fallback, std::string("alsa")}) {
             if (driver != nullptr) {
                 break;
             }
-            if (name != first &&
-                fluid_settings_setstr(settings, "audio.driver", name) == FLUID_OK) {
+            if (std::find(tried.begin(), tried.end(), name) != tried.end()) {
+                continue;
+            }
+            tried.push_back(name);
+            if (fluid_settings_setstr(settings, "audio.driver", name.c_str()) == FLUID_OK) {
                 driver = new_fluid_audio_driver(settings, synth);
             }
         }
