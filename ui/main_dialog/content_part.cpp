@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/folder_listing/folder_listing.h"
 #include "core/playlist/playlist.h"
@@ -220,6 +221,10 @@ bool CTracklaceDlg::AddFolderContents(const std::string& folder) {
 
 void CTracklaceDlg::RefreshList() {
     model_->Reset(playlist_.get());
+    // The track column is narrow; it widens only when the longest number would not fit.
+    const int needed =
+        list_->fontMetrics().horizontalAdvance(QString::number(model_->rowCount())) + 14;
+    list_->header()->resizeSection(CPlaylistModel::kTrack, std::max(kTrackColumnWidth, needed));
 }
 
 void CTracklaceDlg::SelectAndShow(int row, int visibleRow) {

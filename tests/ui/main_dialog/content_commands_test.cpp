@@ -1,3 +1,4 @@
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -104,6 +105,20 @@ TEST_F(ContentListTest, ColumnsShowNameAndLowerCaseTypeAndDuplicatesStay) {
               (std::vector<std::string>{"SONG", "live.set", "SONG"}));
     EXPECT_EQ(Column(CPlaylistModel::kType), (std::vector<std::string>{"mp3", "ogg", "mp3"}));
     EXPECT_EQ(Dialog().GetModel()->headerData(1, Qt::Horizontal).toString(), "File Name");
+}
+
+TEST_F(ContentListTest, TrackColumnKeepsItsWidthUntilNumbersNeedMore) {
+    AddThree();
+    EXPECT_EQ(List().header()->sectionSize(CPlaylistModel::kTrack), 28);
+    std::vector<std::string> many;
+    for (int i = 0; i < 12000; ++i) {
+        many.push_back(music_ / ("t" + std::to_string(i) + ".mp3"));
+    }
+    Dialog().InsertEntries(many);
+    Dialog().RefreshList();
+    EXPECT_GT(List().header()->sectionSize(CPlaylistModel::kTrack),
+              List().fontMetrics().horizontalAdvance("12003"));
+    EXPECT_EQ(Column(CPlaylistModel::kTrack).back(), "12003");
 }
 
 TEST_F(ContentListTest, OnlyFilesOfActiveTypesAreAdded) {
