@@ -113,27 +113,32 @@ std::optional<std::string> ParseQuoted(std::string_view s, std::size_t& pos) {
         return std::nullopt;
     }
     std::string out;
-    for (++pos; pos < s.size(); ++pos) {
-        const char c = s[pos];
-        if (c == '"') {
+    ++pos;
+    while (true) {
+        // Copy the plain run up to the next quote or backslash in one go.
+        const std::size_t special = s.find_first_of("\"\\", pos);
+        if (special == std::string_view::npos) {
+            return std::nullopt;
+        }
+        out.append(s.data() + pos, special - pos);
+        pos = special;
+        if (s[pos] == '"') {
             ++pos;
             return out;
         }
-        if (c == '\\') {
-            if (pos + 1 >= s.size()) {
-                return std::nullopt;
-            }
-            const char next = s[pos + 1];
-            if (next == '\\' || next == '"') {
-                out += next;
-                ++pos;
-                continue;
-            }
-            // Any other backslash is an ordinary character, as the registry editor reads it.
+        if (pos + 1 >= s.size()) {
+            return std::nullopt;
         }
-        out += c;
+        const char next = s[pos + 1];
+        if (next == '\\' || next == '"') {
+            out += next;
+            pos += 2;
+        } else {
+            // Any other backslash is an ordinary character, as the registry editor reads it.
+            out += '\\';
+            ++pos;
+        }
     }
-    return std::nullopt;
 }
 
 void AppendQuoted(std::string& out, std::string_view s) {
@@ -262,40 +267,64 @@ auto FindByName(Container& items, std::string_view name) {
 // Texts from the file are UTF-8 as this program writes them; anything else comes from a
 // Windows export and is Windows-1252.
 std::string FromFileText(std::string s) {
-    return IsWellFormedUtf8(s) ? s : Windows1252ToUtf8(s);
+    return IsWellFormedUtf8(s) ? std::move(s) : Windows1252ToUtf8(s);
 }
 
 bool HasLineBreakOrNul(std::string_view s) {
     return s.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos;
 }
 
-std::string AsciiLower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
+
+struct NameHash {
+    std::size_t operator()(std::string_view s) const {
+        std::size_t hash = 14695981039346656037ull;  // FNV-1a over the lower-case bytes
+        for (char c : s) {
+            hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
+        }
+        return hash;
+    }
+};
+
+struct NameEqual {
+    bool operator()(std::string_view a, std::string_view b) const {
+        return EqualsIgnoringAsciiCase(a, b);
+    }
+};
 
 // A value that a file names twice in one key (also through a repeated section) keeps its
 // first name and place and takes the data of its last line, as importing the file would
 // leave it. Hashing keeps a file of thousands of values quick to read.
 void MergeRepeatedValues(Key& key) {
-    if (key.values.size() > 1) {
-        std::unordered_map<std::string, std::size_t> first;
-        std::vector<NamedValue> merged;
-        merged.reserve(key.values.size());
-        for (NamedValue& named : key.values) {
-            const auto [it, inserted] = first.emplace(AsciiLower(named.name), merged.size());
-            if (inserted) {
-                merged.push_back(std::move(named));
-            } else {
-                merged[it->second].value = std::move(named.value);
+    const std::size_t count = key.values.size();
+    if (count > 1) {
+        // First pass: where each value goes. The map refers to the names in place, so
+        // nothing may move before it is gone.
+        std::vector<std::size_t> target(count);
+        std::vector<bool> isFirst(count);
+        std::size_t kept = 0;
+        {
+            std::unordered_map<std::string_view, std::size_t, NameHash, NameEqual> first;
+            first.reserve(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                const auto [it, inserted] = first.emplace(key.values[i].name, kept);
+                isFirst[i] = inserted;
+                target[i] = inserted ? kept++ : it->second;
             }
         }
-        key.values = std::move(merged);
+        if (kept < count) {
+            std::vector<NamedValue> merged(kept);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (isFirst[i]) {
+                    merged[target[i]] = std::move(key.values[i]);
+                } else {
+                    merged[target[i]].value = std::move(key.values[i].value);
+                }
+            }
+            key.values = std::move(merged);
+        }
     }
     for (Key& subkey : key.subkeys) {
         MergeRepeatedValues(subkey);
@@ -543,7 +572,9 @@ std::optional<Key> ParseHive(std::string_view text) {
             if (!data || !Trim(rest.substr(end)).empty()) {
                 return std::nullopt;
             }
-            value = Value::Text(FromFileText(std::move(*data)));
+            value.type = kTypeSz;
+            value.data = FromFileText(std::move(*data));
+            value.data += '\0';
         } else if (StartsWithIgnoringCase(rest, "dword:")) {
             const auto number = ParseHexNumber(rest.substr(6));
             if (!number) {
