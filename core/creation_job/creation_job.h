@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/events/events.h"
+#include "platform/messages/messages.h"
+
+class CPlaylist;
+class IPlaylistFormat;
+class CPlaylistFileWriter;
+
+// Writes one playlist file from a playlist, on the worker thread of the progress dialog:
+// preparation (settings, format, folder, file), the entries, the footer and the usage
+// counters, reported step by step through three posted messages. Between two entries the
+// job waits for the continue or the cancel event, so the user can pause and cancel it.
+class CCreationJob {
+public:
+    // Results of the steps.
+    static constexpr int kContinue = 0;
+    static constexpr int kFailed = 1;
+    static constexpr int kCancelled = 104;
+
+    // wParam of the mark message.
+    enum Mark : std::uintptr_t {
+        kMarkPreparation = 0,
+        kMarkCreation = 1,
+        kMarkFinishing = 2,
+        kMarkCompleted = 3,
+        kMarkCancelled = 4,
+    };
+
+    // None of the four is owned; all must outlive the job.
+    CCreationJob(CPlaylist& playlist, platform::IMessageTarget& target,
+                 platform::CManualResetEvent& cancelEvent,
+                 platform::CManualResetEvent& continueEvent);
+    virtual ~CCreationJob();
+
+    CCreationJob(const CCreationJob&) = delete;
+    CCreationJob& operator=(const CCreationJob&) = delete;
+
+    int Prepare();
+    int Create();
+    int Finish();
+    int Complete();
+    // Reports the cancellation and closes the partly written file (which is kept).
+    void Cancelled();
+
+    // The thread body: Prepare, Create, Finish, Complete; on a cancellation Cancelled, on a
+    // failure the error message. Returns the last step's result.
+    int Run();
+
+    // The message a failed step leaves for the dialog; empty otherwise.
+    const std::string& GetErrorText() const { return m_errorText; }
+
+private:
+    // (members are the implementer's)
+    CPlaylist& m_playlist;
+    platform::IMessageTarget& m_target;
+    platform::CManualResetEvent& m_cancelEvent;
+    platform::CManualResetEvent& m_continueEvent;
+    std::string m_errorText;
+};
+
+// The numbers of the three registered messages the job posts:
+// "UWM_PROGRESS_MARK-{E95F2F3A-E3E7-4709-A55E-E0AF93164C4B}" (wParam a Mark, lParam 0),
+// "UWM_PROGRESS_INFO-{4EE43259-34B0-40e9-894B-26A86600CD90}" (wParam the percent, lParam a
+// std::string* made with new that the receiver owns: take it with TakeProgressText),
+// "UWM_ERROR_NOTIFY-{09D83AEA-4442-4f06-8521-C5E46A2E4B0B}" (0, 0; the text is GetErrorText).
+unsigned ProgressMarkMessage();
+unsigned ProgressInfoMessage();
+unsigned ErrorNotifyMessage();
+
+// Takes ownership of the text that a progress info message carries.
+std::unique_ptr<std::string> TakeProgressText(std::intptr_t lParam);
