@@ -215,6 +215,20 @@ TEST_F(FileTypesTest, NewTypeChecksInOrder) {
     EXPECT_EQ(page_->InactiveTypes(), (Types{"müsik"}));
 }
 
+TEST_F(FileTypesTest, ANewTypeIsNeverTooLongForTheStoreToReadBack) {
+    // A stored name beyond 255 characters would end the reading of the lists there and
+    // lose every type stored after it.
+    Open({"mp3"}, {"zip"});
+    Create(std::string(300, 'a').c_str());
+    const std::string longest(255, 'a');
+    EXPECT_EQ(page_->InactiveTypes(), (Types{longest, "zip"}));
+    sheet_->accept();
+    Types active, inactive;
+    LoadFileTypeLists(active, inactive);
+    EXPECT_EQ(active, (Types{"mp3"}));
+    EXPECT_EQ(inactive, (Types{longest, "zip"}));
+}
+
 TEST_F(FileTypesTest, DeleteOnlyTheSelectedInactiveType) {
     Open({"mp3"}, {"aac", "mid", "ogg"});
     Press("delete");
