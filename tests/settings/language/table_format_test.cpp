@@ -2,6 +2,7 @@
 // every key that the program looks up must be in both.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -182,4 +183,15 @@ TEST(LanguageTableFormat, EveryKeyThatTheProgramUsesIsInTheTables) {
     // At least the keys that the settings code itself looks up were found.
     EXPECT_TRUE(used.count("IDS_TL_FILES"));
     EXPECT_TRUE(used.count("IDS_APPNAME_FULL"));
+}
+
+TEST(LanguageTableFormat, TheTablesAreThoseOfTheirReadableSource) {
+    // The tables are generated from resources/tools/language_tables.py; a table edited by
+    // hand would be lost at the next generation.
+    if (std::system("command -v python3 > /dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "python3 is not installed";
+    }
+    const std::string command = std::string("python3 \"") + TRACKLACE_SOURCE_DIR +
+                                "/resources/tools/language_tables.py\" --check";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
