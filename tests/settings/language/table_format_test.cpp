@@ -175,7 +175,9 @@ TEST(LanguageTableFormat, EveryKeyThatTheProgramUsesIsInTheTables) {
             for (std::sregex_iterator it(source.begin(), source.end(), quotedKey), end; it != end;
                  ++it) {
                 used.insert((*it)[1]);
-                EXPECT_TRUE(known.count((*it)[1])) << (*it)[1] << " used in " << entry.path();
+                EXPECT_TRUE(known.count((*it)[1]))
+                    << (*it)[1] << " used in " << entry.path()
+                    << " is in no table; add it to resources/tools/language_tables.py";
             }
         }
     }
