@@ -4,15 +4,21 @@
 #include <map>
 #include <mutex>
 
+#include "platform/messages/messages.h"
+
 namespace toolkit {
 
 QEvent::Type RegisteredMessage(const std::string& name) {
     static std::mutex guard;
-    static std::map<std::string, QEvent::Type> types;
+    static std::map<unsigned, QEvent::Type> types;
+    const unsigned number = platform::RegisterMessage(name);
     std::lock_guard lock(guard);
-    auto found = types.find(name);
+    auto found = types.find(number);
     if (found == types.end()) {
-        found = types.emplace(name, static_cast<QEvent::Type>(QEvent::registerEventType())).first;
+        const int hint =
+            number >= QEvent::User && number <= QEvent::MaxUser ? static_cast<int>(number) : -1;
+        found =
+            types.emplace(number, static_cast<QEvent::Type>(QEvent::registerEventType(hint))).first;
     }
     return found->second;
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/messages/messages.h"
 #include "tests/support/qt_test_application.h"
 #include "tests/support/scripted_user_interaction.h"
 #include "tests/support/temp_folder.h"
@@ -121,6 +122,9 @@ TEST(RegisteredMessageTest, OneTypePerNameAndPostedNotSent) {
     EXPECT_EQ(toolkit::RegisteredMessage("UWM_A-{1}"), a);
     EXPECT_NE(toolkit::RegisteredMessage("UWM_B-{2}"), a);
     EXPECT_GE(static_cast<int>(a), static_cast<int>(QEvent::User));
+    // The event type is the platform's message number, so both sides name the same message.
+    EXPECT_EQ(static_cast<unsigned>(a), platform::RegisterMessage("UWM_A-{1}"));
+    EXPECT_EQ(toolkit::RegisteredMessage("uwm_a-{1}"), a);
 
     struct Receiver : QObject {
         int received = 0;
