@@ -263,6 +263,25 @@ TEXTS = [
     ("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE",
      r"The playlist file could not be written completely.\n\nPlease check that there is enough free space on the medium and repeat the operation.",
      r"Die Playlist-Datei konnte nicht vollständig geschrieben werden.\n\nBitte prüfen Sie, ob auf dem Datenträger genügend freier Speicherplatz vorhanden ist, und wiederholen Sie den Vorgang."),
+    ("IDS_TL_MB_ERR_INVALID_ENTRY_PATH",
+     r"The entry <FILEPATH/> holds a line break in its path or title and cannot be written to a playlist.\n\nPlease rename the file or correct its tag and repeat the operation.",
+     r"Der Eintrag <FILEPATH/> enthält einen Zeilenumbruch in Pfad oder Titel und kann nicht in eine Playlist geschrieben werden.\n\nBitte benennen Sie die Datei um oder korrigieren Sie ihren Tag und wiederholen Sie den Vorgang."),
+    # Command-line front end.
+    ("IDS_TL_CLI_USAGE",
+     r"Usage: tracklace-make [options] -o PLAYLIST FILE_OR_FOLDER...\n  -o, --output PATH          the playlist to write; .m3u or .pls picks the type\n  -t, --type m3u|pls         the type when the extension is neither\n  --relative | --absolute    entry paths (default: the saved setting)\n  --tags | --no-tags         read MP3 tags (default: the saved setting)\n  --mask MASK                title mask (default: the saved setting)\n  -p, --parents              create a missing save folder (one level)\n  -f, --force                overwrite an existing playlist\n  -q, --quiet                no progress output\n  -h, --help                 show this help\n  --version                  show the version",
+     r"Aufruf: tracklace-make [Optionen] -o PLAYLIST DATEI_ODER_ORDNER...\n  -o, --output PFAD          die zu schreibende Playlist; .m3u oder .pls wählt den Typ\n  -t, --type m3u|pls         der Typ, wenn die Endung keine von beiden ist\n  --relative | --absolute    Pfade der Einträge (Vorgabe: die gespeicherte Einstellung)\n  --tags | --no-tags         MP3-Tags lesen (Vorgabe: die gespeicherte Einstellung)\n  --mask MASKE               Titelmaske (Vorgabe: die gespeicherte Einstellung)\n  -p, --parents              einen fehlenden Speicherordner anlegen (eine Ebene)\n  -f, --force                eine vorhandene Playlist überschreiben\n  -q, --quiet                keine Fortschrittsanzeige\n  -h, --help                 diese Hilfe zeigen\n  --version                  die Version zeigen"),
+    ("IDS_TL_CLI_ERR_USAGE", r"<OPTION/>: invalid option or missing value (see --help).",
+     r"<OPTION/>: ungültige Option oder fehlender Wert (siehe --help)."),
+    ("IDS_TL_CLI_ERR_NO_OUTPUT", r"No playlist given: use -o PLAYLIST (see --help).",
+     r"Keine Playlist angegeben: -o PLAYLIST verwenden (siehe --help)."),
+    ("IDS_TL_CLI_WARN_FILE_MISSING", r"Skipped, not found: <FILEPATH/>",
+     r"Übersprungen, nicht gefunden: <FILEPATH/>"),
+    ("IDS_TL_CLI_ERR_NO_FILES", r"No file of an active file type was given; no playlist was written.",
+     r"Es wurde keine Datei eines aktiven Dateityps angegeben; es wurde keine Playlist geschrieben."),
+    ("IDS_TL_CLI_ERR_PLAYLIST_EXISTS", r"The playlist <FILEPATH/> exists already; use -f to overwrite it.",
+     r"Die Playlist <FILEPATH/> ist bereits vorhanden; mit -f wird sie überschrieben."),
+    ("IDS_TL_CLI_ERR_FOLDER_MISSING", r"The folder <FOLDER/> does not exist; use -p to create it.",
+     r"Der Ordner <FOLDER/> ist nicht vorhanden; mit -p wird er angelegt."),
 ]
 
 KEY_PATTERN = re.compile(r"IDS_[A-Z0-9_]+")
