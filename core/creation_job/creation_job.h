@@ -4,12 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "core/formats/playlist_file_writer.h"
+#include "core/formats/playlist_format.h"
 #include "platform/events/events.h"
 #include "platform/messages/messages.h"
 
 class CPlaylist;
-class IPlaylistFormat;
-class CPlaylistFileWriter;
+class CPlaylistElement;
 
 // Writes one playlist file from a playlist, on the worker thread of the progress dialog:
 // preparation (settings, format, folder, file), the entries, the footer and the usage
@@ -55,12 +56,30 @@ public:
     const std::string& GetErrorText() const { return m_errorText; }
 
 private:
-    // (members are the implementer's)
+    void PostMark(Mark mark);
+    void PostInfo(int percent, const std::string& text);
+    int Fail(const std::string& key, const std::string& filePath = {});
+    void CloseAfterFailure();
+    std::string EntryPath(const CPlaylistElement& entry);
+
     CPlaylist& m_playlist;
     platform::IMessageTarget& m_target;
     platform::CManualResetEvent& m_cancelEvent;
     platform::CManualResetEvent& m_continueEvent;
     std::string m_errorText;
+
+    std::unique_ptr<IPlaylistFormat> m_format;
+    std::unique_ptr<CPlaylistFileWriter> m_file;
+    bool m_readTags = true;
+    bool m_relative = true;
+    std::string m_titleMask;
+    std::string m_folder;      // the playlist folder, with its trailing separator
+    std::string m_realFolder;  // the same as the file system resolves it; empty if it cannot
+    // Entries of one folder usually follow each other: the path form of the last folder
+    // is kept so that a folder is resolved once per run of entries, not once per entry.
+    std::string m_lastEntryFolder;
+    std::string m_lastEntryPrefix;
+    bool m_hasLastEntryFolder = false;
 };
 
 // The numbers of the three registered messages the job posts:
