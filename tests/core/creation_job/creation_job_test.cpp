@@ -1,0 +1,419 @@
+#include "core/creation_job/creation_job.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "core/playlist/playlist.h"
+#include "settings/store/properties.h"
+#include "tests/support/mp3/mp3_gen.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One notification as the progress dialog would see it.
+struct Note {
+    char kind;  // 'M' mark, 'I' info, 'E' error
+    std::uintptr_t value;
+    std::string text;
+    bool operator==(const Note&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Note& note) {
+    return out << note.kind << note.value << " \"" << note.text << "\"";
+}
+
+// Collects the job's notifications and frees the progress texts, as the dialog does.
+class Recorder {
+public:
+    Recorder()
+        : m_target([this](const platform::PostedMessage& m) {
+              std::lock_guard<std::mutex> lock(m_lock);
+              if (m.message == ProgressMarkMessage()) {
+                  m_notes.push_back({'M', m.wParam, {}});
+              } else if (m.message == ProgressInfoMessage()) {
+                  m_notes.push_back({'I', m.wParam, *TakeProgressText(m.lParam)});
+              } else if (m.message == ErrorNotifyMessage()) {
+                  m_notes.push_back({'E', m.wParam, {}});
+              }
+              if (onPost) {
+                  onPost(m);
+              }
+          }) {}
+    platform::RecordingMessageTarget& Target() { return m_target; }
+    std::vector<Note> Notes() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_notes;
+    }
+    std::function<void(const platform::PostedMessage&)> onPost;
+
+private:
+    std::mutex m_lock;
+    std::vector<Note> m_notes;
+    platform::RecordingMessageTarget m_target;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The text with every "\n" as CR LF, as the file holds it.
+std::string Crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
+class CreationJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(m_hive.Path().empty());
+        setenv("XDG_CONFIG_HOME", m_hive.Path().c_str(), 1);
+        m_root = fs::canonical(m_temp.Path()).string();
+    }
+
+    void Add(const std::string& path) {
+        auto* entry = new CPlaylistElement;
+        entry->SetPath(path);
+        ASSERT_GT(m_playlist.AddTail(entry), 0);
+    }
+    // Files that exist, so that the relative forms can be checked against the file system.
+    std::string Touch(const std::string& relative, const std::string& content = "x") {
+        m_temp.File(relative, content);
+        return m_root + "/" + relative;
+    }
+    void Target(const std::string& folder, const std::string& name, int type) {
+        m_playlist.SetFolder(folder);
+        m_playlist.SetName(name);
+        m_playlist.SetTypeFromExtension(type == 0 ? ".pls" : ".m3u");
+    }
+    int RunJob() {
+        CCreationJob job(m_playlist, m_recorder.Target(), m_cancel, m_continue);
+        const int result = job.Run();
+        m_errorText = job.GetErrorText();
+        return result;
+    }
+    std::vector<std::uintptr_t> InfoPercents() {
+        std::vector<std::uintptr_t> percents;
+        for (const Note& note : m_recorder.Notes()) {
+            if (note.kind == 'I') {
+                percents.push_back(note.value);
+            }
+        }
+        return percents;
+    }
+
+    TempFolder m_hive;
+    TempFolder m_temp;
+    std::string m_root;
+    CPlaylist m_playlist;
+    Recorder m_recorder;
+    platform::CManualResetEvent m_cancel{false};
+    platform::CManualResetEvent m_continue{true};
+    std::string m_errorText;
+};
+
+TEST_F(CreationJobTest, FullRunNotifiesEveryStepInOrderAndWritesTheFile) {
+    SetPropertyString("prop_SaveMode", "Absolute");
+    Add(Touch("m/one.ogg"));
+    Add(Touch("m/two.wav"));
+    Add(Touch("m/a.b.flac"));
+    Target(m_root + "/out", "list", 1);
+    fs::create_directory(m_root + "/out");
+
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    const std::vector<Note> expected = {
+        {'M', 0, {}},
+        {'I', 0, "Last preparations are done"},
+        {'M', 1, {}},
+        {'I', 5, "0 of 3 files processed"},
+        {'I', 35, "1 of 3 files processed"},
+        {'I', 65, "2 of 3 files processed"},
+        {'I', 95, "3 of 3 files processed"},
+        {'M', 2, {}},
+        {'I', 95, "Completing the creation of the playlist"},
+        {'M', 3, {}},
+        {'I', 100, "Playlist was created successfully"},
+    };
+    EXPECT_EQ(m_recorder.Notes(), expected);
+    EXPECT_TRUE(m_errorText.empty());
+    const std::string m = m_root + "/m/";
+    EXPECT_EQ(ReadAll(m_root + "/out/list.m3u"),
+              Crlf("#EXTM3U\n#EXTINF:-1,one\n" + m + "one.ogg\n#EXTINF:-1,two\n" + m +
+                   "two.wav\n#EXTINF:-1,a.b\n" + m + "a.b.flac\n"));
+}
+
+TEST_F(CreationJobTest, PercentagesOfOneAndOfThirtyNineEntries) {
+    Add(Touch("a.ogg"));
+    Target(m_root, "one", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(InfoPercents(), (std::vector<std::uintptr_t>{0, 5, 95, 95, 100}));
+    const std::vector<Note> notes = m_recorder.Notes();
+    EXPECT_EQ(notes[3].text, "0 of 1 files processed");
+    EXPECT_EQ(notes[4].text, "1 of 1 files processed");
+
+    CPlaylist many;
+    for (int i = 0; i < 39; ++i) {
+        auto* entry = new CPlaylistElement;
+        entry->SetPath(m_root + "/a.ogg");
+        many.AddTail(entry);
+    }
+    many.SetFolder(m_root);
+    many.SetName("many");
+    many.SetTypeFromExtension(".pls");
+    Recorder recorder;
+    CCreationJob job(many, recorder.Target(), m_cancel, m_continue);
+    ASSERT_EQ(job.Run(), CCreationJob::kContinue);
+    std::vector<Note> infos;
+    for (const Note& note : recorder.Notes()) {
+        if (note.kind == 'I') {
+            infos.push_back(note);
+        }
+    }
+    ASSERT_EQ(infos.size(), 39u + 4u);
+    EXPECT_EQ(infos[40], (Note{'I', 94, "39 of 39 files processed"}));
+    EXPECT_EQ(infos[41].value, 95u);
+}
+
+TEST_F(CreationJobTest, RelativeFormsAndAbsoluteMode) {
+    Add(Touch("p/here.ogg"));
+    Add(Touch("p/Live/live.ogg"));
+    Add(Touch("x/away.ogg"));
+    Target(m_root + "/p", "rel", 0);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(ReadAll(m_root + "/p/rel.pls"),
+              Crlf("[playlist]\nFile1=./here.ogg\nTitle1=here\nFile2=./Live/live.ogg\n"
+                   "Title2=live\nFile3=../x/away.ogg\nTitle3=away\nNumberOfEntries=3\n"
+                   "Version=2\n"));
+
+    // Only the exact word selects relative paths.
+    SetPropertyString("prop_SaveMode", "relative");
+    m_playlist.SetName("abs");
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(ReadAll(m_root + "/p/abs.pls"),
+              Crlf("[playlist]\nFile1=" + m_root + "/p/here.ogg\nTitle1=here\nFile2=" + m_root +
+                   "/p/Live/live.ogg\nTitle2=live\nFile3=" + m_root +
+                   "/x/away.ogg\nTitle3=away\nNumberOfEntries=3\nVersion=2\n"));
+}
+
+TEST_F(CreationJobTest, RelativeOnlyWhereItLeadsToTheEntryThroughLinks) {
+    // The playlist folder is reached through a link: "../x/" from the link's place names a
+    // folder that is not where the entry is.
+    Touch("real/deep/p/keep");
+    Add(Touch("x/away.ogg"));
+    fs::create_directory_symlink(m_root + "/real/deep/p", m_root + "/link");
+    // An entry folder reached through a link that does lead there keeps its relative form.
+    Touch("music/inside.ogg");
+    fs::create_directory_symlink(m_root + "/music", m_root + "/real/deep/p/m");
+    Add(m_root + "/link/m/inside.ogg");
+    // A missing entry folder cannot be checked: absolute.
+    Add(m_root + "/gone/lost.ogg");
+    Target(m_root + "/link", "l", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(ReadAll(m_root + "/link/l.m3u"),
+              Crlf("#EXTM3U\n#EXTINF:-1,away\n" + m_root +
+                   "/x/away.ogg\n#EXTINF:-1,inside\n./m/inside.ogg\n#EXTINF:-1,lost\n" + m_root +
+                   "/gone/lost.ogg\n"));
+}
+
+TEST_F(CreationJobTest, ValuesAreWrittenVerbatim) {
+    // A tag needs "/>", so on this file system it reaches a path as a folder "<TITLE" with
+    // a file ">.mp3" in it; the path must still be written as it is.
+    SetPropertyInt("prop_ReadID3Tags", 0);
+    Add(Touch("<TITLE/>.mp3"));
+    Add(Touch("<LENGTH/> <TRACK/><FILENAME/>x.ogg"));
+    Target(m_root, "v", 0);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(ReadAll(m_root + "/v.pls"),
+              Crlf("[playlist]\nFile1=./<TITLE/>.mp3\nTitle1=>\n"
+                   "File2=./<LENGTH/> <TRACK/><FILENAME/>x.ogg\nTitle2=>x\n"
+                   "NumberOfEntries=2\nVersion=2\n"));
+}
+
+TEST_F(CreationJobTest, LineBreakInAnEntryFailsTheJobAndCountsNothing) {
+    Add(Touch("fine.ogg"));
+    Add(Touch("bad\nname.ogg"));
+    Target(m_root, "lb", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kFailed);
+    EXPECT_NE(m_errorText.find("line break"), std::string::npos) << m_errorText;
+    EXPECT_NE(m_errorText.find("bad\nname.ogg"), std::string::npos);
+    const std::vector<Note> notes = m_recorder.Notes();
+    ASSERT_FALSE(notes.empty());
+    EXPECT_EQ(notes.back().kind, 'E');
+    for (const Note& note : notes) {
+        EXPECT_FALSE(note.kind == 'M' && note.value >= 2) << note;
+    }
+    EXPECT_EQ(ReadAll(m_root + "/lb.m3u").find("bad"), std::string::npos);
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), -1);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), -1);
+}
+
+TEST_F(CreationJobTest, CancelAfterTheSecondOfFiveEntriesKeepsWhatWasWritten) {
+    SetPropertyString("prop_SaveMode", "Absolute");
+    SetPropertyInt("prop_TotalPlaylists", 4);
+    for (int i = 1; i <= 5; ++i) {
+        Add(Touch("s" + std::to_string(i) + ".ogg"));
+    }
+    Target(m_root, "c", 0);
+    // The dialog pauses the job before it reaches its wait; here every entry's progress
+    // message does that, so the test lets exactly one entry through at a time.
+    m_continue.Reset();
+    m_recorder.onPost = [this](const platform::PostedMessage& m) {
+        if (m.message == ProgressInfoMessage()) {
+            m_continue.Reset();
+        }
+    };
+    CCreationJob job(m_playlist, m_recorder.Target(), m_cancel, m_continue);
+    int result = -1;
+    std::thread worker([&] { result = job.Run(); });
+    // M0, I0, M1, I5, I(1 of 5): the job now waits after the first entry.
+    ASSERT_TRUE(m_recorder.Target().WaitForCount(5, std::chrono::seconds(20)));
+    m_continue.Set();
+    ASSERT_TRUE(m_recorder.Target().WaitForCount(6, std::chrono::seconds(20)));
+    m_cancel.Set();
+    worker.join();
+
+    EXPECT_EQ(result, CCreationJob::kCancelled);
+    const std::vector<Note> notes = m_recorder.Notes();
+    ASSERT_EQ(notes.size(), 8u);
+    EXPECT_EQ(notes[5], (Note{'I', 41, "2 of 5 files processed"}));
+    EXPECT_EQ(notes[6], (Note{'I', 0, "The creation of the playlist was cancelled"}));
+    EXPECT_EQ(notes[7], (Note{'M', 4, {}}));
+    EXPECT_EQ(ReadAll(m_root + "/c.pls"),
+              Crlf("[playlist]\nFile1=" + m_root + "/s1.ogg\nTitle1=s1\nFile2=" + m_root +
+                   "/s2.ogg\nTitle2=s2\n"));
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 4);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), -1);
+}
+
+TEST_F(CreationJobTest, CountersRiseAndANegativeOneRestartsFromZero) {
+    SetPropertyInt("prop_TotalPlaylists", -7);
+    SetPropertyInt("prop_TotalSongs", 10);
+    Add(Touch("a.ogg"));
+    Add(Touch("b.ogg"));
+    Target(m_root, "n", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 1);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), 12);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 2);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), 14);
+}
+
+TEST_F(CreationJobTest, FolderIsCreatedOneLevelOnly) {
+    Add(Touch("a.ogg"));
+    Target(m_root + "/new", "f", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_TRUE(fs::is_regular_file(m_root + "/new/f.m3u"));
+
+    Recorder recorder;
+    m_playlist.SetFolder(m_root + "/missing/new");
+    CCreationJob job(m_playlist, recorder.Target(), m_cancel, m_continue);
+    ASSERT_EQ(job.Run(), CCreationJob::kFailed);
+    EXPECT_EQ(job.GetErrorText(),
+              "The playlist folder could not be created.\n\nPlease close all other "
+              "applications and repeat the operation.");
+    const std::vector<Note> expected = {
+        {'M', 0, {}}, {'I', 0, "Last preparations are done"}, {'E', 0, {}}};
+    EXPECT_EQ(recorder.Notes(), expected);
+    EXPECT_FALSE(fs::exists(m_root + "/missing"));
+}
+
+TEST_F(CreationJobTest, PreparationFailuresTouchNoFile) {
+    Add(Touch("a.ogg"));
+    // The playlist's place is taken by a folder: the file cannot be opened.
+    fs::create_directory(m_root + "/taken.m3u");
+    Target(m_root, "taken", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kFailed);
+    EXPECT_EQ(m_errorText.substr(0, 38), "The playlist file could not be created");
+    EXPECT_EQ(m_recorder.Notes().back().kind, 'E');
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), -1);
+}
+
+TEST_F(CreationJobTest, AFullDiskIsAnErrorNotACompletedPlaylist) {
+    if (access("/dev/full", W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/full";
+    }
+    fs::create_symlink("/dev/full", m_root + "/full.m3u");
+    Add(Touch("a.ogg"));
+    Target(m_root, "full", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kFailed);
+    EXPECT_EQ(m_errorText.substr(0, 50), "The playlist file could not be written completely.");
+    const std::vector<Note> notes = m_recorder.Notes();
+    EXPECT_EQ(notes.back().kind, 'E');
+    for (const Note& note : notes) {
+        EXPECT_FALSE(note.kind == 'M' && note.value == CCreationJob::kMarkCompleted);
+    }
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), -1);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), -1);
+}
+
+// MP3 entries: generated files whose tags and playing time the test knows.
+class CreationJobMp3Test : public CreationJobTest {
+protected:
+    std::string Mp3(const std::string& name, bool withTag) {
+        mp3gen::StreamSpec spec;
+        spec.frames = 1000;  // 1000 * 1152 / 44100 = 26.12 s
+        mp3gen::Bytes bytes = mp3gen::MakeStream(spec);
+        if (withTag) {
+            bytes = mp3gen::Concat({mp3gen::Id3v2Builder(3)
+                                        .Text("TIT2", "Song Y")
+                                        .Text("TPE1", "Artist")
+                                        .Text("TALB", "Album X <LENGTH/>")
+                                        .Build(),
+                                    bytes});
+        }
+        const std::string path = m_root + "/" + name;
+        EXPECT_TRUE(mp3gen::WriteFile(path, bytes));
+        return path;
+    }
+};
+
+TEST_F(CreationJobMp3Test, TagsGiveTitleAndLengthForMp3FilesOnly) {
+    SetPropertyString("prop_SaveMode", "Absolute");
+    Add(Mp3("one.mp3", true));
+    Add(Mp3("UP.MP3", true));
+    Add(Mp3("two.mp2", true));
+    Add(Mp3("bare.mp3", false));
+    Add(Touch("broken.mp3", "no audio here"));
+    Target(m_root, "t", 0);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    const std::string r = m_root + "/";
+    EXPECT_EQ(ReadAll(r + "t.pls"),
+              Crlf("[playlist]\nFile1=" + r + "one.mp3\nTitle1=Album X <LENGTH/> - Song Y\n" +
+                   "Length1=26\nFile2=" + r + "UP.MP3\nTitle2=Album X <LENGTH/> - Song Y\n" +
+                   "Length2=26\nFile3=" + r + "two.mp2\nTitle3=two\nFile4=" + r +
+                   "bare.mp3\nTitle4= - \nLength4=26\nFile5=" + r +
+                   "broken.mp3\nTitle5=broken\nNumberOfEntries=5\nVersion=2\n"));
+
+    SetPropertyInt("prop_ReadID3Tags", 0);
+    SetPropertyString("prop_TitleMask", "%2 by %1");
+    m_playlist.SetTypeFromExtension(".m3u");
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(ReadAll(r + "t.m3u").rfind(Crlf("#EXTM3U\n#EXTINF:-1,one\n" + r + "one.mp3\n"), 0),
+              0u);
+
+    SetPropertyInt("prop_ReadID3Tags", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue);
+    EXPECT_EQ(ReadAll(r + "t.m3u")
+                  .rfind(Crlf("#EXTM3U\n#EXTINF:26,Song Y by Artist\n" + r + "one.mp3\n"), 0),
+              0u);
+}
+
+}  // namespace
