@@ -164,9 +164,13 @@ int CCreationJob::Prepare() {
     if (!m_format) {
         return Fail("IDS_TL_MB_ERR_INVALID_PLAYLIST_FORMAT");
     }
-    m_readTags = GetPropertyInt("prop_ReadID3Tags", 1) != 0;
-    m_relative = GetPropertyString("prop_SaveMode", "Relative") == "Relative";
-    m_titleMask = GetPropertyString("prop_TitleMask", "%3 - %2");
+    m_readTags =
+        m_overrides.readTags ? *m_overrides.readTags : GetPropertyInt("prop_ReadID3Tags", 1) != 0;
+    m_relative = m_overrides.relative
+                     ? *m_overrides.relative
+                     : GetPropertyString("prop_SaveMode", "Relative") == "Relative";
+    m_titleMask = m_overrides.titleMask ? *m_overrides.titleMask
+                                        : GetPropertyString("prop_TitleMask", "%3 - %2");
 
     m_folder = AddSeparator(m_playlist.GetFolder(), kStyle);
     if (!CPath(m_folder, true, kStyle).Exists()) {
@@ -179,7 +183,7 @@ int CCreationJob::Prepare() {
     m_hasLastEntryFolder = false;
 
     m_file = std::make_unique<CPlaylistFileWriter>();
-    if (!m_file->Open(m_playlist.GetFilePath())) {
+    if (!m_file->Open(m_overrides.filePath ? *m_overrides.filePath : m_playlist.GetFilePath())) {
         return Fail("IDS_TL_MB_ERR_OPEN_PLAYLIST_FILE");
     }
     return kContinue;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/formats/playlist_file_writer.h"
@@ -52,6 +53,18 @@ public:
     // failure the error message. Returns the last step's result.
     int Run();
 
+    // Values that take the place of the stored settings for this job only (a command line
+    // chooses them without changing what the program remembers). Set before Prepare.
+    struct Overrides {
+        std::optional<bool> readTags;
+        std::optional<bool> relative;
+        std::optional<std::string> titleMask;
+        // The file to write in place of the playlist's GetFilePath (in its folder), for a
+        // name whose extension is not written in lower case.
+        std::optional<std::string> filePath;
+    };
+    void SetOverrides(const Overrides& overrides) { m_overrides = overrides; }
+
     // The message a failed step leaves for the dialog; empty otherwise.
     const std::string& GetErrorText() const { return m_errorText; }
 
@@ -68,6 +81,7 @@ private:
     platform::CManualResetEvent& m_continueEvent;
     std::string m_errorText;
 
+    Overrides m_overrides;
     std::unique_ptr<IPlaylistFormat> m_format;
     std::unique_ptr<CPlaylistFileWriter> m_file;
     bool m_readTags = true;
