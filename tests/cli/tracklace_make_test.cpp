@@ -1,0 +1,293 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "settings/store/properties.h"
+#include "tests/support/mp3/mp3_gen.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBinary = std::string(TRACKLACE_BINARY_DIR) + "/bin/tracklace-make";
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
+void DrainInto(int fd, std::string& into) {
+    char buffer[65536];
+    ssize_t got;
+    while ((got = read(fd, buffer, sizeof buffer)) > 0) {
+        into.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+std::vector<char*> Argv(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(kBinary.c_str()));
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+class TracklaceMakeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("XDG_CONFIG_HOME", m_hive.Path().c_str(), 1);
+        m_root = fs::canonical(m_temp.Path()).string();
+    }
+
+    // Runs the program in the test's folder with stdout and stderr on pipes (no terminal).
+    Outcome Run(std::vector<std::string> args) {
+        int out[2];
+        int err[2];
+        EXPECT_EQ(pipe(out), 0);
+        EXPECT_EQ(pipe(err), 0);
+        std::vector<char*> argv = Argv(args);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(out[1], 1);
+            dup2(err[1], 2);
+            close(out[0]);
+            close(err[0]);
+            if (chdir(m_root.c_str()) != 0) {
+                _exit(99);
+            }
+            execv(kBinary.c_str(), argv.data());
+            _exit(98);
+        }
+        close(out[1]);
+        close(err[1]);
+        Outcome outcome;
+        std::thread errReader([&] { DrainInto(err[0], outcome.err); });
+        DrainInto(out[0], outcome.out);
+        errReader.join();
+        close(out[0]);
+        close(err[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+        return outcome;
+    }
+
+    std::string Touch(const std::string& relative, const std::string& content = "x") {
+        m_temp.File(relative, content);
+        return m_root + "/" + relative;
+    }
+
+    // A silent MP3 of 215 seconds tagged "Song Y" on "Album X".
+    std::string TaggedMp3(const std::string& relative) {
+        mp3gen::StreamSpec spec;
+        spec.bitrates = {32};
+        spec.frames = 8230;  // 8230 * 1152 / 44100 = 214.99 s
+        const std::string path = Touch(relative);
+        EXPECT_TRUE(mp3gen::WriteFile(
+            path,
+            mp3gen::Concat(
+                {mp3gen::Id3v2Builder(3).Text("TIT2", "Song Y").Text("TALB", "Album X").Build(),
+                 mp3gen::MakeStream(spec)})));
+        return path;
+    }
+
+    TempFolder m_hive;
+    TempFolder m_temp;
+    std::string m_root;
+};
+
+TEST_F(TracklaceMakeTest, WritesTheTwoWorkedPlaylistsByteForByte) {
+    const std::string one = TaggedMp3("Music/Rock/one.mp3");
+    const std::string two = Touch("Music/Rock/two.ogg");
+
+    Outcome m3u = Run({"--absolute", "-o", "lists/Rock.m3u", "-p", one, two});
+    ASSERT_EQ(m3u.status, 0) << m3u.err;
+    EXPECT_EQ(m3u.err, "");
+    EXPECT_EQ(ReadAll(m_root + "/lists/Rock.m3u"), Crlf("#EXTM3U\n#EXTINF:215,Album X - Song Y\n" +
+                                                        one + "\n#EXTINF:-1,two\n" + two + "\n"));
+
+    Outcome pls = Run({"--absolute", "-o", "lists/Rock.pls", one, two});
+    ASSERT_EQ(pls.status, 0) << pls.err;
+    EXPECT_EQ(ReadAll(m_root + "/lists/Rock.pls"),
+              Crlf("[playlist]\nFile1=" + one + "\nTitle1=Album X - Song Y\nLength1=215\nFile2=" +
+                   two + "\nTitle2=two\nNumberOfEntries=2\nVersion=2\n"));
+
+    // The same with the settings' defaults: relative paths, and --no-tags and a mask.
+    Outcome relative = Run({"-o", "Music/r.M3U", "Music/Rock"});
+    ASSERT_EQ(relative.status, 0) << relative.err;
+    EXPECT_EQ(ReadAll(m_root + "/Music/r.M3U"),
+              Crlf("#EXTM3U\n#EXTINF:215,Album X - Song Y\n./Rock/one.mp3\n#EXTINF:-1,two\n"
+                   "./Rock/two.ogg\n"));
+    Outcome plain = Run({"--no-tags", "-t", "pls", "-o", "Music/plain", "Music/Rock/one.mp3"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(ReadAll(m_root + "/Music/plain.pls"),
+              Crlf("[playlist]\nFile1=./Rock/one.mp3\nTitle1=one\nNumberOfEntries=1\n"
+                   "Version=2\n"));
+    Outcome masked = Run({"--mask", "%2!", "-o", "Music/m.m3u", "Music/Rock/one.mp3"});
+    ASSERT_EQ(masked.status, 0) << masked.err;
+    EXPECT_EQ(ReadAll(m_root + "/Music/m.m3u"),
+              Crlf("#EXTM3U\n#EXTINF:215,Song Y!\n./Rock/one.mp3\n"));
+    // Five playlists of 2, 2, 2, 1 and 1 entries were counted.
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 5);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), 8);
+}
+
+TEST_F(TracklaceMakeTest, FoldersFileTypesAndMissingFiles) {
+    Touch("f/track10.ogg");
+    Touch("f/Track2.ogg");
+    Touch("f/notes.txt");
+    Touch("f/sub/deep.ogg");
+    Touch("single.wav");
+    Outcome made = Run({"-o", "l.m3u", "f", "gone.ogg", "single.wav", "f/notes.txt"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "tracklace-make: Skipped, not found: gone.ogg\n");
+    EXPECT_EQ(ReadAll(m_root + "/l.m3u"),
+              Crlf("#EXTM3U\n#EXTINF:-1,Track2\n./f/Track2.ogg\n#EXTINF:-1,track10\n"
+                   "./f/track10.ogg\n#EXTINF:-1,single\n./single.wav\n"));
+}
+
+TEST_F(TracklaceMakeTest, ExitStatuses) {
+    Touch("a.ogg");
+    Touch("b.txt");
+    const Outcome version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "tracklace-make 3.0.1\n");
+    const Outcome help = Run({"-h"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: tracklace-make [options] -o PLAYLIST", 0), 0u);
+
+    EXPECT_EQ(Run({}).status, 2);
+    EXPECT_EQ(Run({"a.ogg"}).status, 2);
+    EXPECT_EQ(Run({"--bogus", "-o", "x.m3u", "a.ogg"}).status, 2);
+    EXPECT_EQ(Run({"-t", "wpl", "-o", "x", "a.ogg"}).status, 2);
+    EXPECT_EQ(Run({"-o"}).status, 2);
+    const Outcome none = Run({"-o", "x.m3u", "b.txt", "missing.ogg"});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_FALSE(fs::exists(m_root + "/x.m3u"));
+
+    ASSERT_EQ(Run({"-q", "-o", "x.m3u", "a.ogg"}).status, 0);
+    const Outcome exists = Run({"-o", "x.m3u", "a.ogg"});
+    EXPECT_EQ(exists.status, 1);
+    EXPECT_NE(exists.err.find("exists already"), std::string::npos);
+    EXPECT_EQ(Run({"-f", "-o", "x.m3u", "a.ogg"}).status, 0);
+
+    EXPECT_EQ(Run({"-o", "new/x.m3u", "a.ogg"}).status, 1);
+    EXPECT_FALSE(fs::exists(m_root + "/new"));
+    EXPECT_EQ(Run({"-p", "-o", "new/x.m3u", "a.ogg"}).status, 0);
+
+    // A failure of the job itself gives its text in the user's language.
+    SetPropertyString("prop_Language", "DE");
+    const Outcome deep = Run({"-p", "-o", "no/such/x.m3u", "a.ogg"});
+    EXPECT_EQ(deep.status, 1);
+    EXPECT_EQ(deep.err,
+              "tracklace-make: Der Ordner der Playlist konnte nicht angelegt werden.\n\nBitte "
+              "schließen Sie alle anderen Anwendungen und wiederholen Sie den Vorgang.\n");
+    if (access("/dev/full", W_OK) == 0) {
+        fs::create_symlink("/dev/full", m_root + "/full.m3u");
+        const Outcome full = Run({"-f", "-o", "full.m3u", "a.ogg"});
+        EXPECT_EQ(full.status, 1);
+        EXPECT_NE(full.err.find("nicht vollständig geschrieben"), std::string::npos);
+    }
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 3);
+}
+
+TEST_F(TracklaceMakeTest, CtrlCCancelsBetweenEntriesAndKeepsWhatWasWritten) {
+    // Enough entries that the progress line fills the terminal's buffer long before the
+    // end: while the test does not read, the job stands still inside the list.
+    std::vector<std::string> args = {"-o", "big.pls"};
+    for (int i = 0; i < 50; ++i) {
+        Touch("f/s" + std::to_string(i) + ".ogg");
+    }
+    for (int i = 0; i < 1000; ++i) {
+        args.push_back("f");
+    }
+    std::vector<char*> argv = Argv(args);
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (chdir(m_root.c_str()) != 0) {
+            _exit(99);
+        }
+        execv(kBinary.c_str(), argv.data());
+        _exit(98);
+    }
+    std::string seen;
+    char buffer[4096];
+    while (seen.find("files processed") == std::string::npos) {
+        const ssize_t got = read(master, buffer, sizeof buffer);
+        ASSERT_GT(got, 0) << seen;
+        seen.append(buffer, static_cast<std::size_t>(got));
+    }
+    ASSERT_EQ(kill(pid, SIGINT), 0);
+    // The program takes the signal itself; wait until it has, then let the output flow.
+    const std::string status = "/proc/" + std::to_string(pid) + "/status";
+    for (int tries = 0; tries < 20000; ++tries) {
+        std::ifstream in(status);
+        std::string line;
+        bool pending = false;
+        while (std::getline(in, line)) {
+            if (line.rfind("ShdPnd:", 0) == 0) {
+                pending = line.find_first_not_of("0\t ", 7) != std::string::npos;
+            }
+        }
+        if (!pending) {
+            break;
+        }
+        usleep(1000);
+    }
+    while (true) {
+        const ssize_t got = read(master, buffer, sizeof buffer);
+        if (got <= 0) {
+            break;  // EIO once the program has closed the terminal
+        }
+        seen.append(buffer, static_cast<std::size_t>(got));
+    }
+    int wstatus = 0;
+    ASSERT_EQ(waitpid(pid, &wstatus, 0), pid);
+    close(master);
+    ASSERT_TRUE(WIFEXITED(wstatus));
+    EXPECT_EQ(WEXITSTATUS(wstatus), 130);
+    EXPECT_NE(seen.find("The creation of the playlist was cancelled"), std::string::npos);
+
+    const std::string written = ReadAll(m_root + "/big.pls");
+    EXPECT_EQ(written.rfind("[playlist]\r\nFile1=./f/s0.ogg\r\nTitle1=s0\r\n", 0), 0u);
+    EXPECT_EQ(written.find("NumberOfEntries"), std::string::npos);
+    EXPECT_LT(written.size(), 50000u * 30u);
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), -1);
+}
+
+}  // namespace
