@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <string_view>
+#include <vector>
 
 #include "core/mp3_info/mp3_file_info.h"
 #include "core/mp3_info/title_mask.h"
@@ -24,58 +25,90 @@ constexpr PathStyle kStyle = kNativePathStyle;
 
 // The values of one entry, by the names of the template tags.
 struct EntryValues {
-    std::string track;
-    std::string filePath;
-    std::string fileName;
-    std::string title;
-    std::string length;
+    std::string_view track;
+    std::string_view filePath;
+    std::string_view fileName;
+    std::string_view title;
+    std::string_view length;
 };
 
-// Fills the tags of an entry template in one pass over the template. Unlike ReplaceTags the
-// inserted values are never searched again: a file may be called "<TITLE/>.mp3" here, and
-// a title taken from a tag may hold "<LENGTH/>"; both must reach the playlist as they are.
-std::string FillEntry(const std::string& text, const EntryValues& values) {
-    struct Tag {
-        std::string_view tag;
-        const std::string* value;
-    };
-    const Tag tags[] = {
-        {"<TRACK/>", &values.track},       {"<FILEPATH/>", &values.filePath},
-        {"<FILENAME/>", &values.fileName}, {"<TITLE/>", &values.title},
-        {"<LENGTH/>", &values.length},
-    };
-    std::string result;
-    result.reserve(text.size() + values.filePath.size() + values.title.size() +
-                   values.fileName.size() + 16);
-    const std::string_view view(text);
-    std::size_t pos = 0;
-    while (pos < view.size()) {
-        const std::size_t open = view.find('<', pos);
-        if (open == std::string_view::npos) {
-            result.append(view.substr(pos));
-            break;
+// An entry template taken apart once into literal pieces and the tags between them, so
+// that filling it never searches anything: neither the template again for each entry, nor
+// an inserted value. A path may hold "<TITLE/>" (a folder "<TITLE" with a file ">.mp3" in
+// it) and a title taken from a tag may hold "<LENGTH/>"; both reach the playlist as they
+// are, which ReplaceTags, searching its own insertions, would not give.
+class EntryTemplate {
+public:
+    explicit EntryTemplate(std::string_view text) {
+        static constexpr std::string_view kTags[] = {"<TRACK/>", "<FILEPATH/>", "<FILENAME/>",
+                                                     "<TITLE/>", "<LENGTH/>"};
+        std::string literal;
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            int found = -1;
+            if (text[pos] == '<') {
+                for (int t = 0; t < 5; ++t) {
+                    if (text.substr(pos, kTags[t].size()) == kTags[t]) {
+                        found = t;
+                        break;
+                    }
+                }
+            }
+            if (found < 0) {
+                literal.push_back(text[pos++]);
+                continue;
+            }
+            m_pieces.push_back({std::move(literal), found});
+            literal.clear();
+            pos += kTags[found].size();
         }
-        result.append(view.substr(pos, open - pos));
-        const Tag* found = nullptr;
-        for (const Tag& tag : tags) {
-            if (view.substr(open, tag.tag.size()) == tag.tag) {
-                found = &tag;
-                break;
+        m_pieces.push_back({std::move(literal), -1});
+    }
+    void Fill(const EntryValues& values, std::string& result) const {
+        const std::string_view byTag[] = {values.track, values.filePath, values.fileName,
+                                          values.title, values.length};
+        result.clear();
+        for (const Piece& piece : m_pieces) {
+            result.append(piece.literal);
+            if (piece.tag >= 0) {
+                result.append(byTag[piece.tag]);
             }
         }
-        if (found != nullptr) {
-            result.append(*found->value);
-            pos = open + found->tag.size();
-        } else {
-            result.push_back('<');
-            pos = open + 1;
-        }
     }
-    return result;
+
+private:
+    struct Piece {
+        std::string literal;
+        int tag;  // index into the values, -1 for none
+    };
+    std::vector<Piece> m_pieces;
+};
+
+// The text split at every "<NUMBER/>", so that the progress text of each entry is put
+// together without searching the text again. The number is digits only, so this gives
+// what ReplaceTags gives.
+std::vector<std::string> SplitAtNumber(const std::string& text) {
+    static constexpr std::string_view kTag = "<NUMBER/>";
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t found = text.find(kTag, start);
+        if (found == std::string::npos) {
+            parts.push_back(text.substr(start));
+            return parts;
+        }
+        parts.push_back(text.substr(start, found - start));
+        start = found + kTag.size();
+    }
 }
 
-bool HasLineBreak(const std::string& text) {
-    return text.find_first_of("\r\n") != std::string::npos;
+bool HasLineBreak(std::string_view text) {
+    for (const char c : text) {
+        if (c == '\n' || c == '\r') {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The folder as the file system resolves it (links followed, "." and ".." gone); empty when
@@ -138,9 +171,12 @@ void CCreationJob::PostMark(Mark mark) {
 }
 
 void CCreationJob::PostInfo(int percent, const std::string& text) {
-    auto* copy = new std::string(text);
+    PostText(percent, new std::string(text));
+}
+
+void CCreationJob::PostText(int percent, std::string* text) {
     m_target.PostMessage(ProgressInfoMessage(), static_cast<std::uintptr_t>(percent),
-                         reinterpret_cast<std::intptr_t>(copy));
+                         reinterpret_cast<std::intptr_t>(text));
 }
 
 int CCreationJob::Fail(const std::string& key, const std::string& filePath) {
@@ -193,86 +229,102 @@ int CCreationJob::Prepare() {
 // when it is sure to lead there: "../" climbs the folder the playlist really is in, so
 // through a symbolic link the lexical form may point somewhere else. The file system
 // decides; when it cannot (a folder is gone), the absolute form is the safe one.
-std::string CCreationJob::EntryPath(const CPlaylistElement& entry) {
-    const std::string entryFolder = AddSeparator(entry.GetFolder(), kStyle);
-    if (!m_relative) {
-        return entryFolder;
-    }
+const std::string& CCreationJob::EntryPath(const CPlaylistElement& entry) {
+    // Entry folders end in a separator once set; only a folder set empty lacks one.
+    const std::string& entryFolder = entry.GetFolder();
     if (m_hasLastEntryFolder && m_lastEntryFolder == entryFolder) {
         return m_lastEntryPrefix;
     }
-    std::string prefix = entryFolder;
-    const CPath entryPath(entryFolder, true, kStyle);
+    const std::string folder = AddSeparator(entryFolder, kStyle);
+    std::string prefix = folder;
+    const CPath entryPath(folder, true, kStyle);
     const CPath playlistPath(m_folder, true, kStyle);
     if (entryPath.GetDrive() == playlistPath.GetDrive()) {
         const std::string relative = entryPath.GetRelativePath(RemoveSeparator(m_folder, kStyle));
         if (!relative.empty() && !m_realFolder.empty()) {
             const std::string reached = RealFolder(m_folder + relative);
-            if (!reached.empty() && reached == RealFolder(entryFolder)) {
+            if (!reached.empty() && reached == RealFolder(folder)) {
                 prefix = AddSeparator(relative, kStyle);
             }
         }
     }
     m_lastEntryFolder = entryFolder;
-    m_lastEntryPrefix = prefix;
+    m_lastEntryPrefix = std::move(prefix);
     m_hasLastEntryFolder = true;
-    return prefix;
+    return m_lastEntryPrefix;
 }
 
 int CCreationJob::Create() {
     PostMark(kMarkCreation);
     const std::int32_t count = m_playlist.GetCount();
     const std::string total = IntToText(count);
-    const std::string progressText = GetText("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_CREATE");
+    const std::vector<std::string> progressParts = SplitAtNumber(
+        ReplaceTags(GetText("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_CREATE"), "TOTAL", total));
+    auto progressText = [&progressParts](std::string_view number) {
+        auto* text = new std::string(progressParts[0]);
+        for (std::size_t k = 1; k < progressParts.size(); ++k) {
+            text->append(number);
+            text->append(progressParts[k]);
+        }
+        return text;
+    };
     const double step = 90.0 / static_cast<double>(count);
-    PostInfo(5, ReplaceTags(progressText, "NUMBER", "0", "TOTAL", total));
+    PostText(5, progressText("0"));
 
     if (!m_file->Write(m_format->GetHeader())) {
         return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
     }
-    const std::string entryTemplate = m_format->GetEntryTemplate();
-    const std::string taggedTemplate = m_format->GetTaggedEntryTemplate();
+    const EntryTemplate entryTemplate(m_format->GetEntryTemplate());
+    const EntryTemplate taggedTemplate(m_format->GetTaggedEntryTemplate());
+    // Kept across entries so that their memory is reused.
+    std::string filePath;
+    std::string entryText;
+    std::string title;
 
     for (std::int32_t i = 0; i < count; ++i) {
         const CPlaylistElement* entry = m_playlist.GetAt(i);
         if (entry == nullptr) {
             return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
         }
-        const std::string extension = platform::Utf8ToLower(entry->GetExtension());
-        const std::string fullPath = entry->GetFullPath();
+        const std::string track = IntToText(i + 1);
+        std::string length;
+
+        filePath = m_relative ? EntryPath(*entry) : entry->GetFolder();
+        filePath += entry->GetFileName();
 
         EntryValues values;
-        values.track = IntToText(i + 1);
-        values.filePath = fullPath;
+        values.track = track;
+        values.filePath = filePath;
         values.fileName = entry->GetName();
         values.title = m_titleMask;
-        if (m_relative) {
-            values.filePath = EntryPath(*entry) + entry->GetFileName();
-        }
 
-        const std::string* pattern = &entryTemplate;
-        if (m_readTags && extension == "mp3") {
+        const EntryTemplate* pattern = &entryTemplate;
+        if (m_readTags && platform::Utf8ToLower(entry->GetExtension()) == "mp3") {
+            // Always the absolute path: the relative one is relative to the playlist.
             MP3FileInfo info;
-            if (info.Load(fullPath)) {
-                values.length = IntToText(info.GetLength());
-                values.title =
+            if (info.Load(entry->GetFullPath())) {
+                length = IntToText(info.GetLength());
+                title =
                     ExpandTitleMask(m_titleMask, info.GetArtist(), info.GetTitle(), info.GetAlbum(),
                                     info.GetYear(), info.GetGenre(), info.GetTrack());
+                values.title = title;
+                values.length = length;
                 pattern = &taggedTemplate;
             }
         }
         // A line break would split the entry into lines a player reads as other entries.
         const bool tagged = pattern == &taggedTemplate;
         if (HasLineBreak(values.filePath) ||
-            (tagged ? HasLineBreak(values.title) : HasLineBreak(values.fileName))) {
-            return Fail("IDS_TL_MB_ERR_INVALID_ENTRY_PATH", fullPath);
+            HasLineBreak(tagged ? values.title : values.fileName)) {
+            return Fail("IDS_TL_MB_ERR_INVALID_ENTRY_PATH", entry->GetFullPath());
         }
-        if (!m_file->Write(FillEntry(*pattern, values))) {
+        pattern->Fill(values, entryText);
+        if (!m_file->Write(entryText)) {
             return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
         }
 
         const int percent = static_cast<int>(static_cast<double>(i + 1) * step + 5.0);
-        PostInfo(percent, ReplaceTags(progressText, "NUMBER", values.track, "TOTAL", total));
+        PostText(percent, progressText(track));
 
         while (true) {
             const int which = platform::WaitForEither(m_cancelEvent, m_continueEvent);

@@ -71,9 +71,11 @@ public:
 private:
     void PostMark(Mark mark);
     void PostInfo(int percent, const std::string& text);
+    // Posts a text made with new; the receiver owns it from here.
+    void PostText(int percent, std::string* text);
     int Fail(const std::string& key, const std::string& filePath = {});
     void CloseAfterFailure();
-    std::string EntryPath(const CPlaylistElement& entry);
+    const std::string& EntryPath(const CPlaylistElement& entry);
 
     CPlaylist& m_playlist;
     platform::IMessageTarget& m_target;

@@ -1,0 +1,284 @@
+// The creation job against plain file work measured in the same run:
+// - 100,000 entries without tags (relative paths, 100 folders) against writing the same
+//   bytes with stdio, entry by entry, into a buffered FILE;
+// - 5,000 generated MP3 files with tags against an I/O floor: open each file, read its first
+//   16 KiB and its last 256 bytes, close.
+// Peak memory: each case also runs once in a child process of its own (this program
+// started again with --peak=...), whose maximum resident set the parent reads from wait4;
+// "--peak=none" is the same child doing nothing, the base to subtract.
+//
+// Run with --benchmark_counters_tabular=true. TRACKLACE_BENCH_MP3_FILES changes the 5,000.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/creation_job/creation_job.h"
+#include "core/mp3_info/mp3_file_info.h"
+#include "core/playlist/playlist.h"
+#include "settings/store/properties.h"
+#include "tests/support/mp3/mp3_gen.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string g_self;
+
+// Frees the progress texts and does nothing else, so the job is measured alone.
+class NullTarget : public platform::IMessageTarget {
+public:
+    void PostMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
+        if (message == ProgressInfoMessage()) {
+            TakeProgressText(lParam);
+        }
+    }
+};
+
+std::string MakeTemp(const char* what) {
+    std::string pattern = std::string("/tmp/tracklace_bench_") + what + "_XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::abort();
+    }
+    return pattern;
+}
+
+struct Fixture {
+    std::string root = MakeTemp("job");
+    std::vector<std::string> mp3Files;
+    Fixture() {
+        // Settings of their own, so that no user's counters are raised.
+        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+        SetPropertyString("prop_SaveMode", "Relative");
+        for (int f = 0; f < 100; ++f) {
+            fs::create_directories(root + "/music/album" + std::to_string(f));
+        }
+        fs::create_directories(root + "/music/lists");
+    }
+    ~Fixture() {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    void MakeMp3Files() {
+        if (!mp3Files.empty()) {
+            return;
+        }
+        const char* count = std::getenv("TRACKLACE_BENCH_MP3_FILES");
+        const int files = count != nullptr ? std::atoi(count) : 5000;
+        fs::create_directories(root + "/mp3");
+        for (int i = 0; i < files; ++i) {
+            mp3gen::StreamSpec spec;
+            spec.frames = 150 + i % 50;
+            if (i % 5 == 0) {
+                spec.bitrates = {128, 192, 256, 160};
+                spec.vbrHeader = mp3gen::VbrHeader::Xing;
+            }
+            const mp3gen::Bytes tag = mp3gen::Id3v2Builder(i % 2 == 0 ? 3 : 4)
+                                          .Text("TIT2", "Title " + std::to_string(i))
+                                          .Text("TPE1", "Artist")
+                                          .Text("TALB", "Album")
+                                          .Text("TRCK", std::to_string(i % 20 + 1))
+                                          .Padding(1024)
+                                          .Build();
+            const std::string path = root + "/mp3/" + std::to_string(i) + ".mp3";
+            mp3gen::WriteFile(path, mp3gen::Concat({tag, mp3gen::MakeStream(spec)}));
+            mp3Files.push_back(path);
+        }
+    }
+};
+
+Fixture& TheFixture() {
+    static Fixture fixture;
+    return fixture;
+}
+
+void FillUntagged(CPlaylist& playlist, const std::string& root) {
+    for (int i = 0; i < 100000; ++i) {
+        auto* entry = new CPlaylistElement;
+        entry->SetPath(root + "/music/album" + std::to_string(i / 1000) + "/track " +
+                       std::to_string(i % 1000) + " of the album.ogg");
+        playlist.AddTail(entry);
+    }
+    playlist.SetFolder(root + "/music/lists");
+    playlist.SetName("big");
+    playlist.SetTypeFromExtension(".m3u");
+}
+
+void FillTagged(CPlaylist& playlist, const std::vector<std::string>& files,
+                const std::string& root) {
+    for (const std::string& file : files) {
+        auto* entry = new CPlaylistElement;
+        entry->SetPath(file);
+        playlist.AddTail(entry);
+    }
+    playlist.SetFolder(root);
+    playlist.SetName("tagged");
+    playlist.SetTypeFromExtension(".pls");
+}
+
+int RunJob(CPlaylist& playlist) {
+    NullTarget target;
+    platform::CManualResetEvent cancel(false);
+    platform::CManualResetEvent go(true);
+    CCreationJob job(playlist, target, cancel, go);
+    return job.Run();
+}
+
+// The peak resident set of this program run as a child for one case, in KiB.
+long PeakKiB(const std::string& which) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::string arg = "--peak=" + which;
+        execl(g_self.c_str(), g_self.c_str(), arg.c_str(), TheFixture().root.c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+}
+
+void AddPeak(benchmark::State& state, const std::string& which) {
+    state.counters["peak_MiB"] = static_cast<double>(PeakKiB(which)) / 1024.0;
+    state.counters["base_MiB"] = static_cast<double>(PeakKiB("none")) / 1024.0;
+}
+
+void BM_Create100000Untagged(benchmark::State& state) {
+    Fixture& fixture = TheFixture();
+    CPlaylist playlist;
+    FillUntagged(playlist, fixture.root);
+    SetPropertyInt("prop_ReadID3Tags", 0);
+    for (auto _ : state) {
+        if (RunJob(playlist) != CCreationJob::kContinue) {
+            state.SkipWithError("job failed");
+            break;
+        }
+    }
+    AddPeak(state, "untagged");
+}
+
+void BM_PlainWriteOfTheSameBytes(benchmark::State& state) {
+    Fixture& fixture = TheFixture();
+    {
+        CPlaylist playlist;
+        FillUntagged(playlist, fixture.root);
+        SetPropertyInt("prop_ReadID3Tags", 0);
+        RunJob(playlist);
+    }
+    const std::string path = fixture.root + "/music/lists/big.m3u";
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    // The same pieces the job writes: the header, then two lines per entry.
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    int lines = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (++lines == 1 || lines % 2 == 1)) {
+            pieces.push_back(bytes.substr(start, i + 1 - start));
+            start = i + 1;
+        }
+    }
+    const std::string plain = fixture.root + "/music/lists/plain.m3u";
+    for (auto _ : state) {
+        FILE* file = std::fopen(plain.c_str(), "wb");
+        for (const std::string& piece : pieces) {
+            std::fwrite(piece.data(), 1, piece.size(), file);
+        }
+        std::fclose(file);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
+void BM_Create5000Tagged(benchmark::State& state) {
+    Fixture& fixture = TheFixture();
+    fixture.MakeMp3Files();
+    CPlaylist playlist;
+    FillTagged(playlist, fixture.mp3Files, fixture.root);
+    SetPropertyInt("prop_ReadID3Tags", 1);
+    for (auto _ : state) {
+        if (RunJob(playlist) != CCreationJob::kContinue) {
+            state.SkipWithError("job failed");
+            break;
+        }
+    }
+    AddPeak(state, "tagged");
+}
+
+void BM_IoFloor5000(benchmark::State& state) {
+    Fixture& fixture = TheFixture();
+    fixture.MakeMp3Files();
+    std::vector<char> head(16384);
+    char tail[256];
+    for (auto _ : state) {
+        for (const std::string& file : fixture.mp3Files) {
+            const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+            struct stat info {};
+            fstat(fd, &info);
+            benchmark::DoNotOptimize(pread(fd, head.data(), head.size(), 0));
+            benchmark::DoNotOptimize(pread(fd, tail, sizeof tail, info.st_size - 256));
+            close(fd);
+        }
+    }
+}
+
+// MP3FileInfo::Load alone over the same files: the share of the tagged job that is the
+// tag reading itself.
+void BM_LoadOnly5000(benchmark::State& state) {
+    Fixture& fixture = TheFixture();
+    fixture.MakeMp3Files();
+    for (auto _ : state) {
+        for (const std::string& file : fixture.mp3Files) {
+            MP3FileInfo info;
+            benchmark::DoNotOptimize(info.Load(file));
+        }
+    }
+}
+
+BENCHMARK(BM_Create100000Untagged)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainWriteOfTheSameBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Create5000Tagged)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IoFloor5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadOnly5000)->Unit(benchmark::kMillisecond);
+
+// The child of PeakKiB: one job over the fixture's files, then exit.
+int RunPeakChild(const std::string& which, const std::string& root) {
+    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    CPlaylist playlist;
+    if (which == "untagged") {
+        SetPropertyInt("prop_ReadID3Tags", 0);
+        FillUntagged(playlist, root);
+    } else if (which == "tagged") {
+        SetPropertyInt("prop_ReadID3Tags", 1);
+        std::vector<std::string> files;
+        for (const auto& item : fs::directory_iterator(root + "/mp3")) {
+            files.push_back(item.path().string());
+        }
+        FillTagged(playlist, files, root);
+    } else {
+        return 0;
+    }
+    return RunJob(playlist) == CCreationJob::kContinue ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    g_self = fs::canonical("/proc/self/exe").string();
+    if (argc == 3 && std::string(argv[1]).rfind("--peak=", 0) == 0) {
+        return RunPeakChild(std::string(argv[1]).substr(7), argv[2]);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
