@@ -1,5 +1,6 @@
 // The lower half of the main window: where the playlist goes, its name and type.
 
+#include <sys/stat.h>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,7 +10,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/path/path.h"
+#include "core/playlist/playlist.h"
+#include "platform/path_style/path_style.h"
 #include "settings/language/language.h"
+#include "settings/placeholders/placeholders.h"
 #include "settings/store/properties.h"
 #include "ui/main_dialog/dialog_units.h"
 #include "ui/main_dialog/tracklace_dlg.h"
@@ -56,9 +61,7 @@ void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
     typeList_ = new QComboBox(group);
     typeList_->addItems({".pls", ".m3u"});
     typeList_->setEditable(false);
-    connect(typeList_, &QComboBox::activated, this, [this] {
-        SetPropertyString("prop_PlaylistType", typeList_->currentText().toStdString());
-    });
+    connect(typeList_, &QComboBox::activated, this, &CTracklaceDlg::OnPlaylistTypeChanged);
     controls_[kPlaylistType] = typeList_;
     row->addWidget(typeList_);
     row->addStretch(1);
@@ -67,6 +70,7 @@ void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
     create->setAutoDefault(true);
     create->setIcon(QIcon(toolkit::LoadResourcePixmap("PNG", "BTN_CREATE_PLAYLIST")));
     create->setMinimumWidth(DialogUnitsToPixels(this, 114, 0).width());
+    connect(create, &QPushButton::clicked, this, &CTracklaceDlg::OnCreatePlaylist);
     controls_[kCreatePlaylist] = create;
     row->addWidget(create);
     grid->addLayout(row, 3, 0, 1, 2);
@@ -93,5 +97,64 @@ void CTracklaceDlg::OnBrowseSaveLocation() {
     request.initialFolder = GetPropertyString("prop_SelectPlaylistFolder", "");
     if (const auto folder = toolkit::UserInteraction().BrowseForFolder(this, request)) {
         SelectSaveLocation(*folder);
+    }
+}
+
+void CTracklaceDlg::OnPlaylistTypeChanged() {
+    SetPropertyString("prop_PlaylistType", typeList_->currentText().toStdString());
+}
+
+bool CTracklaceDlg::IsValidPlaylistName(const std::string& name) {
+    // Every byte of a multi-byte UTF-8 character is 0x80 or above, so a byte search cannot
+    // find one of these inside another character.
+    return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
+}
+
+void CTracklaceDlg::OnCreatePlaylist() {
+    ReadBoundTexts();
+    // The model carries the request whatever the checks decide.
+    playlist_->SetFolder(saveLocation_);
+    playlist_->SetName(playlistName_);
+    playlist_->SetTypeFromExtension(typeList_->currentText().toStdString());
+
+    const auto inform = [this](const char* key) {
+        toolkit::ShowMessage(this, GetText(key), toolkit::MessageIcon::Information);
+    };
+    const auto ask = [this](const std::string& text) {
+        return toolkit::ShowMessage(this, text, toolkit::MessageIcon::Question,
+                                    toolkit::MessageButtons::YesNo) == toolkit::MessageAnswer::Yes;
+    };
+    if (playlist_->IsEmpty()) {
+        inform("IDS_TL_MB_EMPTY_PLAYLIST");
+        return;
+    }
+    if (saveLocation_.empty()) {
+        inform("IDS_TL_MB_EMPTY_PLAYLIST_FOLDER");
+        return;
+    }
+    if (playlistName_.empty()) {
+        inform("IDS_TL_MB_EMPTY_PLAYLIST_NAME");
+        return;
+    }
+    if (!IsValidPlaylistName(playlistName_)) {
+        inform("IDS_TL_MB_INVALID_PLAYLIST_NAME");
+        return;
+    }
+    if (!CPath(AddSeparator(saveLocation_, kNativePathStyle), true).Exists()) {
+        // Yes leaves the folder to the creation, which makes it.
+        if (!ask(ReplaceTags(GetText("IDS_TL_MB_PLAYLIST_FOLDER_DOES_NOT_EXIST"), "FOLDER",
+                             saveLocation_))) {
+            return;
+        }
+    } else {
+        const std::string filePath = playlist_->GetFilePath();
+        struct stat status {};
+        if (stat(filePath.c_str(), &status) == 0 &&
+            !ask(ReplaceTags(GetText("IDS_TL_MB_PLAYLIST_ALREADY_EXISTS"), "FILEPATH", filePath))) {
+            return;
+        }
+    }
+    if (creationRunner_) {
+        creationRunner_(this, *playlist_);
     }
 }

@@ -1,16 +1,30 @@
 #include "ui/main_dialog/tracklace_dlg.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QScreen>
+#include <QStyle>
+#include <QThread>
+#include <QToolBar>
 #include <QVBoxLayout>
 
+#include "ui/settings_sheet/prop_sheet_settings.h"
+#include "ui/toolkit/about/about_dlg.h"
+
 #include "core/playlist/playlist.h"
+#include "platform/code_page/code_page.h"
 #include "settings/language/language.h"
+#include "settings/placeholders/placeholders.h"
 #include "settings/store/properties.h"
 #include "ui/controls/file_drop_list_ctrl.h"
 #include "ui/main_dialog/playlist_model.h"
@@ -25,13 +39,35 @@ CTracklaceDlg::CTracklaceDlg(QWidget* parent)
                    Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(toolkit::LoadResourcePixmap("ICON", "TRACKLACE")));
 
-    auto* layout = new QVBoxLayout(this);
+    // The toolbar band spans the whole client width; the two groups keep the usual margins.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
     // The window keeps the size its contents need, whatever the language: not resizable.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
     toolbarSlot_ = new QVBoxLayout;
-    layout->addLayout(toolbarSlot_);
+    toolbarSlot_->setSpacing(0);
+    outer->addLayout(toolbarSlot_);
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setFixedHeight(1);
+    controls_[kToolbarLine] = line;
+    outer->addWidget(line);
+    auto* layout = new QVBoxLayout;
+    const int margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    outer->addLayout(layout);
     BuildContentPart(layout);
     BuildCreationPart(layout);
+
+    // Another program becoming active fades the window (when the user wants that).
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (isVisible()) {
+                    OnActivateApp(state == Qt::ApplicationActive);
+                }
+            });
 
     flashTimer1_.setSingleShot(true);
     flashTimer2_.setSingleShot(true);
@@ -45,6 +81,7 @@ CTracklaceDlg::CTracklaceDlg(QWidget* parent)
 
 CTracklaceDlg::~CTracklaceDlg() {
     qApp->removeEventFilter(this);
+    ReleaseToolbar();
     // The view must let go of the rows before the playlist's entries go.
     model_->Reset(nullptr);
 }
@@ -83,6 +120,7 @@ void CTracklaceDlg::InitializeDialog() {
     SetContentTexts();
     SetCreationTexts();
     ApplySettings();
+    BuildToolbar();
     GetControl(kTakeover)->setEnabled(false);
 
     const QString type = QString::fromStdString(GetPropertyString("prop_PlaylistType", ".pls"));
@@ -94,6 +132,7 @@ void CTracklaceDlg::InitializeDialog() {
         }
     }
     GetControl(kCreatePlaylist)->setFocus();
+    RestoreWindowPosition();
     RefreshList();
     // The takeover button follows the song folder, which may survive a restart.
     toolkit::PostRegisteredMessage(this, kUpdateTakeoverButtonMessage);
@@ -103,6 +142,191 @@ void CTracklaceDlg::ApplySettings() {
     SelectSaveLocation(GetPropertyString("prop_SelectPlaylistFolder", ""));
     activeFileTypes_.clear();
     LoadActiveFileTypes(activeFileTypes_);
+    transparencyEnabled_ = GetPropertyInt("prop_Transparency", 0) != 0;
+    if (transparencyEnabled_) {
+        alpha_ = 255;
+        ApplyAlpha(alpha_);
+    } else if (windowOpacity() < 1.0) {
+        // Switched off while faded: back to fully opaque.
+        setWindowOpacity(1.0);
+    }
+}
+
+void CTracklaceDlg::ApplyAlpha(int alpha) {
+    setWindowOpacity(alpha / 255.0);
+}
+
+void CTracklaceDlg::OnActivateApp(bool active) {
+    if (!transparencyEnabled_) {
+        return;
+    }
+    if (active) {
+        alpha_ = 255;
+        ApplyAlpha(alpha_);
+        return;
+    }
+    // A short fade rather than a jump; the window then waits at 200 for the user to return.
+    while (alpha_ > kInactiveAlpha) {
+        alpha_ -= kAlphaStep;
+        ApplyAlpha(alpha_);
+        QThread::msleep(10);
+    }
+    alpha_ = kInactiveAlpha;
+}
+
+namespace {
+
+// The band behind the toolbar: its picture stretched over the whole band.
+class CToolbarBand : public QWidget {
+public:
+    explicit CToolbarBand(QWidget* parent) : QWidget(parent) {
+        background_ = toolkit::LoadResourcePixmap("PNG", "TOOLBAR_BACKGROUND");
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        if (background_.isNull()) {
+            painter.fillRect(rect(), palette().window());
+        } else {
+            painter.drawPixmap(rect(), background_);
+        }
+    }
+
+private:
+    QPixmap background_;
+};
+
+QIcon ToolbarIcon(const char* name) {
+    QIcon icon;
+    const QPixmap normal = toolkit::LoadResourcePixmap("PNG", name);
+    const QPixmap hot = toolkit::LoadResourcePixmap("PNG", (std::string(name) + "_HOT").c_str());
+    icon.addPixmap(normal, QIcon::Normal);
+    icon.addPixmap(hot.isNull() ? normal : hot, QIcon::Active);
+    return icon;
+}
+
+}  // namespace
+
+void CTracklaceDlg::BuildToolbar() {
+    ReleaseToolbar();
+    toolbarBand_ = new CToolbarBand(this);
+    toolbarBand_->setFixedHeight(kToolbarHeight);
+    auto* bandLayout = new QHBoxLayout(toolbarBand_);
+    bandLayout->setContentsMargins(2, 0, 0, 0);
+    toolbar_ = new QToolBar(toolbarBand_);
+    toolbar_->setIconSize(QSize(24, 24));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setStyleSheet("QToolBar { background: transparent; border: none; }");
+    const struct {
+        const char* picture;
+        const char* key;
+        void (CTracklaceDlg::*command)();
+    } buttons[] = {
+        {"TOOLBAR_SETTINGS", "IDS_TL_TOOLBAR_MAIN_DIALOG_SETTINGS", &CTracklaceDlg::OnSettings},
+        {"TOOLBAR_HELP", "IDS_TL_TOOLBAR_MAIN_DIALOG_HELP", nullptr},
+        {"TOOLBAR_ABOUT", "IDS_TL_TOOLBAR_MAIN_DIALOG_ABOUT", &CTracklaceDlg::OnAbout},
+    };
+    for (const auto& button : buttons) {
+        // The texts keep their blanks: they are the spacing between the buttons.
+        QAction* action = toolbar_->addAction(ToolbarIcon(button.picture),
+                                              QString::fromStdString(GetText(button.key)));
+        if (button.command != nullptr) {
+            connect(action, &QAction::triggered, this, button.command);
+        } else {
+            connect(action, &QAction::triggered, this, [] { ShowHelp(); });
+        }
+    }
+    for (QAction* action : toolbar_->actions()) {
+        if (QWidget* widget = toolbar_->widgetForAction(action)) {
+            widget->setMinimumSize(31, 32);
+        }
+    }
+    bandLayout->addWidget(toolbar_);
+    bandLayout->addStretch(1);
+    toolbarSlot_->addWidget(toolbarBand_);
+}
+
+void CTracklaceDlg::ReleaseToolbar() {
+    delete toolbarBand_;
+    toolbarBand_ = nullptr;
+    toolbar_ = nullptr;
+}
+
+QAction* CTracklaceDlg::GetToolbarAction(int position) const {
+    if (toolbar_ == nullptr || position < 0 || position >= toolbar_->actions().size()) {
+        return nullptr;
+    }
+    return toolbar_->actions().at(position);
+}
+
+void CTracklaceDlg::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CTracklaceDlg::OnSettings() {
+    const std::string before = GetLanguageCode();
+    CPropSheetSettings::Run(this);
+    ApplySettings();
+    const std::string after = GetLanguageCode();
+    if (after == before) {
+        return;
+    }
+    // Both names come from the table still in use, the language the user is leaving.
+    const std::string question =
+        ReplaceTags(GetText("IDS_TL_MB_RESTART_LANGUAGE_CHANGED"), "LNG_BEFORE",
+                    GetText("IDS_LANGUAGE_" + platform::Utf8ToUpper(before)), "LNG_AFTER",
+                    GetText("IDS_LANGUAGE_" + platform::Utf8ToUpper(after)));
+    if (toolkit::ShowMessage(this, question, toolkit::MessageIcon::Question,
+                             toolkit::MessageButtons::YesNo) != toolkit::MessageAnswer::Yes) {
+        return;
+    }
+    PrepareRestart();
+    done(kRestartResult);
+}
+
+void CTracklaceDlg::PrepareRestart() {
+    ReadBoundTexts();
+    SaveWindowState();
+    ReloadTexts();
+    ReleaseToolbar();
+}
+
+namespace {
+
+// Wayland leaves the placing of windows to the compositor: a program cannot put its
+// window anywhere, so a stored position is not applied there.
+bool CanPlaceWindows() {
+    return !QGuiApplication::platformName().startsWith("wayland");
+}
+
+}  // namespace
+
+void CTracklaceDlg::RestoreWindowPosition() {
+    int x = GetPropertyInt("prop_WindowPositionX", 0);
+    int y = GetPropertyInt("prop_WindowPositionY", 0);
+    if (GetPropertyInt("prop_IsIconic", 0) != 0) {
+        setWindowState(windowState() | Qt::WindowMinimized);
+        return;
+    }
+    if (x < 1 || y < 1 || !CanPlaceWindows()) {
+        return;
+    }
+    const QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (display != nullptr) {
+        const QRect area = display->geometry();
+        if (x > area.width()) {
+            x = area.width() / 3;
+        }
+        if (y > area.height()) {
+            y = area.height() / 3;
+        }
+    }
+    move(x, y);
+    raise();
 }
 
 void CTracklaceDlg::ReadBoundTexts() {

@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,6 +23,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
+class QToolBar;
+class QAction;
 namespace toolkit {
 class CIconButton;
 }
@@ -57,7 +60,19 @@ public:
         kPlaylistName = 1004,
         kPlaylistType = 1054,
         kCreatePlaylist = 1055,
+        kToolbarLine = 1013,
     };
+
+    // The window's own result that asks for it to be opened again.
+    static constexpr int kRestartResult = -1;
+    // Alpha of the window while another program is active, and the fade's step.
+    static constexpr int kInactiveAlpha = 200;
+    static constexpr int kAlphaStep = 5;
+    static constexpr int kToolbarHeight = 36;
+
+    // Runs the creation of the playlist that the request has filled in (the progress
+    // dialog, modally). Replaceable so that the request can be checked on its own.
+    using CreationRunner = std::function<void(QWidget* owner, CPlaylist& playlist)>;
 
     static constexpr const char* kUpdateTakeoverButtonMessage =
         "UWM_UPDATE_TAKEOVER_BUTTON-{539E93A3-B510-4c97-8E8F-01FCFB51A84D}";
@@ -91,6 +106,25 @@ public:
     void OnFilesDropped(const DropNotification& notification);
     void OnUpdateTakeoverButton();
     void OnBrowseSaveLocation();
+
+    // The creation request and the window as a whole.
+    void OnCreatePlaylist();
+    void OnPlaylistTypeChanged();
+    // False when the name holds one of the nine characters \ / : * ? " < > | (a full stop
+    // is fine: people name playlists "Vol. 1"). UTF-8 never hides them inside a character.
+    static bool IsValidPlaylistName(const std::string& name);
+    void OnSettings();
+    void OnAbout();
+    void PrepareRestart();
+    void RestoreWindowPosition();
+    // The program became active (true) or another program did (false).
+    void OnActivateApp(bool active);
+    void SetCreationRunner(CreationRunner runner) { creationRunner_ = std::move(runner); }
+
+    QToolBar* GetToolbar() const { return toolbar_; }
+    QAction* GetToolbarAction(int position) const;
+    bool IsTransparencyEnabled() const { return transparencyEnabled_; }
+    int GetAlpha() const { return alpha_; }
 
     // Shared steps.
     bool InsertEntries(const std::vector<std::string>& paths);
@@ -126,6 +160,10 @@ protected:
     void SetCreationTexts();
     void InitializeDialog();
     void ApplySettings();
+    void BuildToolbar();
+    void ReleaseToolbar();
+    // Shows the window at the given opacity (0..255).
+    virtual void ApplyAlpha(int alpha);
 
     // The bound texts (save location, song folder, name) to and from their fields.
     void ReadBoundTexts();
@@ -147,6 +185,11 @@ private:
 
     std::map<int, QWidget*> controls_;
     QVBoxLayout* toolbarSlot_ = nullptr;  // room above the groups for the window's toolbar
+    QWidget* toolbarBand_ = nullptr;      // built each time the window opens
+    QToolBar* toolbar_ = nullptr;
+    CreationRunner creationRunner_;
+    bool transparencyEnabled_ = false;
+    int alpha_ = 0;
     CFileDropListCtrl* list_ = nullptr;
     CPlaylistModel* model_ = nullptr;
     QLineEdit* songFolderEdit_ = nullptr;
