@@ -217,6 +217,7 @@ int CCreationJob::Prepare() {
     }
     m_realFolder = RealFolder(m_folder);
     m_hasLastEntryFolder = false;
+    m_prefixes.clear();
 
     m_file = std::make_unique<CPlaylistFileWriter>();
     if (!m_file->Open(m_overrides.filePath ? *m_overrides.filePath : m_playlist.GetFilePath())) {
@@ -235,6 +236,12 @@ const std::string& CCreationJob::EntryPath(const CPlaylistElement& entry) {
     if (m_hasLastEntryFolder && m_lastEntryFolder == entryFolder) {
         return m_lastEntryPrefix;
     }
+    if (const auto known = m_prefixes.find(entryFolder); known != m_prefixes.end()) {
+        m_lastEntryFolder = entryFolder;
+        m_lastEntryPrefix = known->second;
+        m_hasLastEntryFolder = true;
+        return m_lastEntryPrefix;
+    }
     const std::string folder = AddSeparator(entryFolder, kStyle);
     std::string prefix = folder;
     const CPath entryPath(folder, true, kStyle);
@@ -248,6 +255,7 @@ const std::string& CCreationJob::EntryPath(const CPlaylistElement& entry) {
             }
         }
     }
+    m_prefixes.emplace(entryFolder, prefix);
     m_lastEntryFolder = entryFolder;
     m_lastEntryPrefix = std::move(prefix);
     m_hasLastEntryFolder = true;

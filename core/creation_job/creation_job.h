@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "core/formats/playlist_file_writer.h"
 #include "core/formats/playlist_format.h"
@@ -91,11 +92,13 @@ private:
     std::string m_titleMask;
     std::string m_folder;      // the playlist folder, with its trailing separator
     std::string m_realFolder;  // the same as the file system resolves it; empty if it cannot
-    // Entries of one folder usually follow each other: the path form of the last folder
-    // is kept so that a folder is resolved once per run of entries, not once per entry.
+    // Each entry folder is resolved once per job: entries of one folder usually follow
+    // each other (the last one is checked first), and lists that alternate between folders
+    // find them in the map.
     std::string m_lastEntryFolder;
     std::string m_lastEntryPrefix;
     bool m_hasLastEntryFolder = false;
+    std::unordered_map<std::string, std::string> m_prefixes;
 };
 
 // The numbers of the three registered messages the job posts:
