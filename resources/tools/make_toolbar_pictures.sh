@@ -17,11 +17,10 @@ draw() {  # name draw-arguments...
 draw TOOLBAR_SETTINGS -fill '#6b7a90' -stroke '#39424f' -strokewidth 1 \
     -draw 'path "M 10.5,1.5 L 13.5,1.5 L 14.2,4.6 L 16.6,5.6 L 19.3,3.9 L 21.4,6 L 19.7,8.7 L 20.7,11.1 L 22.5,11.5 L 22.5,13.5 L 20.7,13.9 L 19.7,16.3 L 21.4,19 L 19.3,21.1 L 16.6,19.4 L 14.2,20.4 L 13.5,22.5 L 10.5,22.5 L 9.8,20.4 L 7.4,19.4 L 4.7,21.1 L 2.6,19 L 4.3,16.3 L 3.3,13.9 L 1.5,13.5 L 1.5,11.5 L 3.3,11.1 L 4.3,8.7 L 2.6,6 L 4.7,3.9 L 7.4,5.6 L 9.8,4.6 Z"' \
     -fill '#f4f6f9' -draw 'circle 12,12.5 12,16'
-# A blue disc with a question mark drawn as strokes.
+# A blue disc with a question mark.
 draw TOOLBAR_HELP -fill '#3b6fd1' -stroke '#1c3d7a' -strokewidth 1 -draw 'circle 12,12 12,1.5' \
-    -fill none -stroke '#ffffff' -strokewidth 2.5 \
-    -draw 'path "M 8.5,9 C 8.5,4.5 15.5,4.5 15.5,9 C 15.5,11.5 12,11.5 12,14.5"' \
-    -fill '#ffffff' -stroke none -draw 'circle 12,18 12,16.6'
+    -fill '#ffffff' -stroke none -font DejaVu-Sans-Bold -pointsize 17 -gravity center \
+    -annotate +0+1 '?'
 # A green disc with a lower-case i.
 draw TOOLBAR_ABOUT -fill '#2f9e44' -stroke '#1b5e20' -strokewidth 1 -draw 'circle 12,12 12,1.5' \
     -fill '#ffffff' -stroke none -draw 'circle 12,6.8 12,5.2' -draw 'rectangle 10.6,9.5 13.4,18.5'
