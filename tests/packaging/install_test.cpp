@@ -134,7 +134,8 @@ TEST_F(InstalledLayout, HoldsTheProgramAndItsDesktopFiles) {
 
     for (const char* file :
          {kDesktopFile, kMetainfoFile, "share/icons/hicolor/scalable/apps/tracklace.svg",
-          "share/tracklace/tracklace_EN.html", "share/tracklace/tracklace_DE.html"}) {
+          "share/tracklace/tracklace_EN.html", "share/tracklace/tracklace_DE.html",
+          "share/doc/tracklace/copyright"}) {
         EXPECT_TRUE(fs::is_regular_file(Installed(file))) << file;
         EXPECT_GT(fs::file_size(Installed(file)), 0u) << file;
     }
