@@ -298,7 +298,15 @@ int CCreationJob::Create() {
         std::string length;
 
         filePath = m_relative ? EntryPath(*entry) : entry->GetFolder();
-        filePath += entry->GetFileName();
+        // The file name as GetFileName gives it, without a string of its own per entry;
+        // only a name without extension needs it to tell "take" from "take.".
+        if (entry->GetExtension().empty()) {
+            filePath += entry->GetFileName();
+        } else {
+            filePath += entry->GetName();
+            filePath += '.';
+            filePath += entry->GetExtension();
+        }
 
         EntryValues values;
         values.track = track;
