@@ -416,4 +416,22 @@ TEST_F(CreationJobMp3Test, TagsGiveTitleAndLengthForMp3FilesOnly) {
               0u);
 }
 
+TEST_F(CreationJobMp3Test, ALineBreakInATitleFailsTheJob) {
+    mp3gen::StreamSpec spec;
+    const std::string path = m_root + "/lf.mp3";
+    ASSERT_TRUE(mp3gen::WriteFile(
+        path, mp3gen::Concat({mp3gen::Id3v2Builder(3).Text("TIT2", "two\nlines").Build(),
+                              mp3gen::MakeStream(spec)})));
+    Add(path);
+    Target(m_root, "lf", 1);
+    SetPropertyString("prop_TitleMask", "%2");
+    ASSERT_EQ(RunJob(), CCreationJob::kFailed);
+    EXPECT_NE(m_errorText.find(path), std::string::npos) << m_errorText;
+    EXPECT_EQ(ReadAll(m_root + "/lf.m3u").find("two"), std::string::npos);
+
+    // With tags off the title is not used, so the same file is written.
+    SetPropertyInt("prop_ReadID3Tags", 0);
+    EXPECT_EQ(RunJob(), CCreationJob::kContinue);
+}
+
 }  // namespace
