@@ -81,7 +81,6 @@ CTracklaceDlg::CTracklaceDlg(QWidget* parent)
 
 CTracklaceDlg::~CTracklaceDlg() {
     qApp->removeEventFilter(this);
-    ReleaseToolbar();
     // The view must let go of the rows before the playlist's entries go.
     model_->Reset(nullptr);
 }
@@ -250,7 +249,14 @@ void CTracklaceDlg::BuildToolbar() {
 }
 
 void CTracklaceDlg::ReleaseToolbar() {
-    delete toolbarBand_;
+    if (toolbarBand_ == nullptr) {
+        return;
+    }
+    // A restart is asked for from the toolbar's own Settings button, which is still
+    // handling its click: the band leaves the window now and is deleted once that is over.
+    toolbarBand_->hide();
+    toolbarSlot_->removeWidget(toolbarBand_);
+    toolbarBand_->deleteLater();
     toolbarBand_ = nullptr;
     toolbar_ = nullptr;
 }
