@@ -44,9 +44,12 @@ function(tracklace_test)
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${ARG_NAME} PRIVATE
     TRACKLACE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TRACKLACE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Tests run through "cmake -E env" with their environment: the ENVIRONMENT property of
+  # discovered tests keeps only one variable, since its list separators get lost on the way.
+  set_target_properties(${ARG_NAME} PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_COMMAND};-E;env;QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
