@@ -1,0 +1,372 @@
+#include "ui/progress/create_playlist_dlg.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QVBoxLayout>
+
+#include "core/playlist/playlist.h"
+#include "platform/resources/resources.h"
+#include "settings/language/language.h"
+#include "settings/store/properties.h"
+#include "ui/toolkit/user_interaction.h"
+
+namespace {
+
+QString Text(const char* key) {
+    return QString::fromStdString(GetText(key));
+}
+
+QPixmap LoadPicture(const char* type, const char* name) {
+    QPixmap picture;
+    if (const auto bytes = platform::FindResource(type, name)) {
+        picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
+                             static_cast<uint>(bytes->size()));
+    }
+    return picture;
+}
+
+QEvent::Type PostedMessageType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// One posted job message. A progress text the dialog never took (the dialog went away
+// with the event still queued) is freed with the event.
+class CPostedMessageEvent : public QEvent {
+public:
+    CPostedMessageEvent(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
+        : QEvent(PostedMessageType()), message(message), wParam(wParam), lParam(lParam) {}
+    ~CPostedMessageEvent() override {
+        if (message == ProgressInfoMessage() && lParam != 0) {
+            TakeProgressText(lParam);
+        }
+    }
+    const unsigned message;
+    const std::uintptr_t wParam;
+    std::intptr_t lParam;
+};
+
+// The title band along the top: the picture, a bold title, a detail line and the
+// program's icon at the right.
+class CBanner : public QWidget {
+public:
+    explicit CBanner(QWidget* parent)
+        : QWidget(parent),
+          m_picture(LoadPicture("PNG", "PROGRESS_BANNER")),
+          m_icon(LoadPicture("ICON", "TRACKLACE")),
+          m_title(Text("IDS_TL_CREATE_PLAYLIST_TITLE")),
+          m_detail(Text("IDS_TL_CREATE_PLAYLIST_DETAIL_TITLE")) {
+        setFixedHeight(48);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        if (!m_picture.isNull()) {
+            painter.drawPixmap(rect(), m_picture);
+        }
+        QFont bold = font();
+        bold.setWeight(QFont::Bold);
+        painter.setPen(Qt::white);
+        painter.setFont(bold);
+        painter.drawText(QRect(12, 6, width() - 60, 18), Qt::AlignLeft | Qt::AlignVCenter, m_title);
+        painter.setFont(font());
+        painter.drawText(QRect(24, 24, width() - 72, 18), Qt::AlignLeft | Qt::AlignVCenter,
+                         m_detail);
+        if (!m_icon.isNull()) {
+            painter.drawPixmap(QRect(width() - 42, 8, 32, 32), m_icon);
+        }
+        painter.setPen(palette().mid().color());
+        painter.drawLine(0, height() - 1, width(), height() - 1);
+    }
+
+private:
+    QPixmap m_picture;
+    QPixmap m_icon;
+    QString m_title;
+    QString m_detail;
+};
+
+}  // namespace
+
+void CDialogMessageTarget::PostMessage(unsigned message, std::uintptr_t wParam,
+                                       std::intptr_t lParam) {
+    // The event owns the text from here, so a dropped message frees it too.
+    auto* event = new CPostedMessageEvent(message, wParam, lParam);
+    std::lock_guard lock(m_lock);
+    if (m_receiver == nullptr) {
+        delete event;
+        return;
+    }
+    QCoreApplication::postEvent(m_receiver, event);
+}
+
+void CDialogMessageTarget::Detach() {
+    std::lock_guard lock(m_lock);
+    m_receiver = nullptr;
+}
+
+CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
+    : QDialog(parent), m_playlist(playlist), m_target(this) {
+    if (m_playlist != nullptr) {
+        m_job =
+            std::make_unique<CCreationJob>(*m_playlist, m_target, CancelEvent(), ContinueEvent());
+    }
+    setModal(true);
+    setWindowTitle(QString::fromStdString(GetMessageCaption()));
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(new CBanner(this));
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(15, 12, 15, 12);
+    outer->addLayout(body);
+
+    auto* content = new QLabel(Text("IDS_TL_CREATE_PLAYLIST_CONTENT"), this);
+    content->setWordWrap(true);
+    body->addWidget(content);
+    body->addSpacing(10);
+
+    auto* status = new QLabel(Text("IDS_TL_CREATE_PLAYLIST_STATUS_TITLE"), this);
+    body->addWidget(status);
+
+    auto* steps = new QGridLayout;
+    steps->setContentsMargins(22, 4, 0, 0);
+    steps->setColumnStretch(1, 1);
+    const char* stepKeys[3] = {"IDS_TL_CREATE_PLAYLIST_STEP_PREPARE",
+                               "IDS_TL_CREATE_PLAYLIST_STEP_CREATE",
+                               "IDS_TL_CREATE_PLAYLIST_STEP_FINISH"};
+    for (int i = 0; i < 3; ++i) {
+        m_stepIcons[i] = new QLabel(this);
+        m_stepIcons[i]->setFixedSize(16, 16);
+        steps->addWidget(m_stepIcons[i], i, 0);
+        steps->addWidget(new QLabel(Text(stepKeys[i]), this), i, 1);
+    }
+    body->addLayout(steps);
+    body->addSpacing(14);
+    body->addStretch(1);
+
+    m_progressText = new QLabel(this);
+    body->addWidget(m_progressText);
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    body->addWidget(m_progress);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_ok = new QPushButton(Text("IDS_OK"), this);
+    m_cancel = new QPushButton(Text("IDS_CANCEL"), this);
+    m_ok->setEnabled(false);
+    m_ok->setAutoDefault(false);
+    m_cancel->setAutoDefault(false);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    body->addSpacing(6);
+    body->addLayout(buttons);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+
+    SetMark(0, StepMark::Current);
+    resize(480, 330);
+
+    // The worker starts only once the dialog is on screen.
+    m_timer = startTimer(25);
+}
+
+CCreatePlaylistDlg::~CCreatePlaylistDlg() {
+    EndWorker();
+    m_target.Detach();
+}
+
+int CCreatePlaylistDlg::Run() {
+    return m_job->Run();
+}
+
+void CCreatePlaylistDlg::EndWorker() {
+    if (IsRunning()) {
+        // Nobody is left to answer a question: a running job is cancelled. Its file keeps
+        // what was written, as after any cancellation.
+        CancelEvent().Set();
+    }
+    Wait();
+}
+
+void CCreatePlaylistDlg::timerEvent(QTimerEvent* e) {
+    if (e->timerId() == m_timer) {
+        killTimer(m_timer);
+        m_timer = 0;
+        StartRoutine();
+        return;
+    }
+    QDialog::timerEvent(e);
+}
+
+void CCreatePlaylistDlg::StartRoutine() {
+    if (m_job == nullptr) {
+        toolkit::ShowMessage(this, GetText("IDS_TL_MB_ERR_CREATE_PLAYLIST"),
+                             toolkit::MessageIcon::Stop);
+        done(-1);
+        return;
+    }
+    // One second in which the dialog paints and a Cancel press is noticed.
+    {
+        QEventLoop wait;
+        QTimer::singleShot(1000, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    if (m_cancelRequested) {
+        const auto answer =
+            toolkit::ShowMessage(this, GetText("IDS_TL_MB_CANCEL_PLAYLIST_CREATION"),
+                                 toolkit::MessageIcon::Question, toolkit::MessageButtons::YesNo);
+        if (answer == toolkit::MessageAnswer::Yes) {
+            m_started = true;
+            m_job->Cancelled();
+            return;
+        }
+    }
+    m_cancelRequested = false;
+    m_started = true;
+    if (!Start()) {
+        // Without a worker nothing would ever end the dialog.
+        toolkit::ShowMessage(this, GetText("IDS_TL_MB_ERR_CREATE_PLAYLIST"),
+                             toolkit::MessageIcon::Stop);
+        done(-1);
+    }
+}
+
+void CCreatePlaylistDlg::OnCancel() {
+    m_cancelRequested = true;
+    if (!IsRunning() || m_inQuestion) {
+        return;
+    }
+    m_inQuestion = true;
+    // The job pauses after its current entry while the user decides.
+    ContinueEvent().Reset();
+    const auto answer =
+        toolkit::ShowMessage(this, GetText("IDS_TL_MB_CANCEL_PLAYLIST_CREATION"),
+                             toolkit::MessageIcon::Question, toolkit::MessageButtons::YesNo);
+    m_inQuestion = false;
+    if (answer == toolkit::MessageAnswer::Yes) {
+        CancelEvent().Set();
+    } else {
+        ContinueEvent().Set();
+    }
+}
+
+void CCreatePlaylistDlg::reject() {
+    // Escape and the close box: while the job can still be cancelled they are the Cancel
+    // command; once it has ended they close the dialog like OK.
+    if (m_ended) {
+        QDialog::reject();
+        return;
+    }
+    OnCancel();
+}
+
+void CCreatePlaylistDlg::done(int result) {
+    EndWorker();
+    QDialog::done(result);
+}
+
+void CCreatePlaylistDlg::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        ShowHelp();
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+bool CCreatePlaylistDlg::event(QEvent* e) {
+    if (e->type() == PostedMessageType()) {
+        auto* posted = static_cast<CPostedMessageEvent*>(e);
+        OnMessage(posted->message, posted->wParam, posted->lParam);
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+void CCreatePlaylistDlg::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t& lParam) {
+    if (message == ProgressInfoMessage()) {
+        const auto text = TakeProgressText(lParam);
+        lParam = 0;
+        m_progress->setValue(static_cast<int>(wParam));
+        m_progressText->setText(text ? QString::fromStdString(*text) : QString());
+    } else if (message == ProgressMarkMessage()) {
+        OnMark(wParam);
+    } else if (message == ErrorNotifyMessage()) {
+        OnError();
+    }
+}
+
+void CCreatePlaylistDlg::SetMark(int step, StepMark mark) {
+    m_marks[step] = mark;
+    const char* name = mark == StepMark::Current     ? "PROGRESS_CURRENT"
+                       : mark == StepMark::Done      ? "PROGRESS_DONE"
+                       : mark == StepMark::Cancelled ? "PROGRESS_CANCELLED"
+                                                     : nullptr;
+    m_stepIcons[step]->setPixmap(name != nullptr ? LoadPicture("PNG", name) : QPixmap());
+}
+
+void CCreatePlaylistDlg::OnMark(std::uintptr_t mark) {
+    switch (mark) {
+        case CCreationJob::kMarkPreparation:
+            SetMark(0, StepMark::Current);
+            m_currentStep = 0;
+            break;
+        case CCreationJob::kMarkCreation:
+            SetMark(0, StepMark::Done);
+            SetMark(1, StepMark::Current);
+            m_currentStep = 1;
+            break;
+        case CCreationJob::kMarkFinishing:
+            SetMark(1, StepMark::Done);
+            SetMark(2, StepMark::Current);
+            m_currentStep = 2;
+            break;
+        case CCreationJob::kMarkCompleted:
+            SetMark(2, StepMark::Done);
+            if (GetPropertyInt("prop_PlaySound", 1) != 0) {
+                if (const auto wave = platform::FindResource("WAVE", "COMPLETED")) {
+                    toolkit::UserInteraction().PlayWave(*wave);
+                }
+            }
+            EndedWaitingForOk();
+            break;
+        case CCreationJob::kMarkCancelled:
+            SetMark(m_currentStep < 0 ? 0 : m_currentStep, StepMark::Cancelled);
+            EndedWaitingForOk();
+            break;
+        default:
+            break;
+    }
+}
+
+void CCreatePlaylistDlg::EndedWaitingForOk() {
+    m_ended = true;
+    m_cancel->setEnabled(false);
+    m_ok->setEnabled(true);
+    m_ok->setDefault(true);
+    m_ok->setFocus();
+}
+
+void CCreatePlaylistDlg::OnError() {
+    toolkit::ShowMessage(this, m_job->GetErrorText(), toolkit::MessageIcon::Stop);
+    done(-1);
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "core/creation_job/creation_job.h"
+#include "platform/events/thread.h"
+#include "platform/messages/messages.h"
+
+class CPlaylist;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// Hands the job's messages to the dialog as posted Qt events, from any thread. Once the
+// dialog detaches, later messages are dropped (and their texts freed) instead of being
+// posted to a destroyed window.
+class CDialogMessageTarget : public platform::IMessageTarget {
+public:
+    explicit CDialogMessageTarget(QObject* receiver) : m_receiver(receiver) {}
+    void PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    void Detach();
+
+private:
+    std::mutex m_lock;
+    QObject* m_receiver;
+};
+
+// The modal dialog that creates a playlist on a worker thread and shows the three steps,
+// the progress and the outcome. The caller constructs it with the playlist, runs exec()
+// and destroys it; the playlist must outlive the dialog.
+class CCreatePlaylistDlg : public QDialog, public Wendmark::CThread {
+public:
+    enum class StepMark { None, Current, Done, Cancelled };
+
+    explicit CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent = nullptr);
+    ~CCreatePlaylistDlg() override;
+
+    // Lets tests and previews look at the dialog's state.
+    StepMark GetStepMark(int step) const { return m_marks[step]; }
+    QPushButton* OkButton() const { return m_ok; }
+    QPushButton* CancelButton() const { return m_cancel; }
+    QProgressBar* ProgressBar() const { return m_progress; }
+    QLabel* ProgressText() const { return m_progressText; }
+    CCreationJob* Job() const { return m_job.get(); }
+    // True once the worker was started or the creation was cancelled before it.
+    bool HasStarted() const { return m_started; }
+
+    // The Cancel command: asks, pauses and cancels; never closes the dialog.
+    void OnCancel();
+
+    // Escape and the close box: the Cancel command while the job can still be cancelled,
+    // closing once it has ended.
+    void reject() override;
+    // Every way of closing waits for the worker first.
+    void done(int result) override;
+
+protected:
+    int Run() override;
+    bool event(QEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void StartRoutine();
+    void OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t& lParam);
+    void OnMark(std::uintptr_t mark);
+    void OnError();
+    void SetMark(int step, StepMark mark);
+    void EndedWaitingForOk();
+    // Ends the worker before anything it uses goes away; a running job is cancelled.
+    void EndWorker();
+
+    CPlaylist* m_playlist;
+    CDialogMessageTarget m_target;
+    std::unique_ptr<CCreationJob> m_job;
+
+    QLabel* m_stepIcons[3] = {};
+    StepMark m_marks[3] = {StepMark::Current, StepMark::None, StepMark::None};
+    int m_currentStep = -1;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_progressText = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    int m_timer = 0;
+    bool m_cancelRequested = false;
+    bool m_started = false;
+    bool m_ended = false;
+    bool m_inQuestion = false;
+};
