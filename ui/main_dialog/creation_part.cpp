@@ -18,6 +18,7 @@
 #include "settings/store/properties.h"
 #include "ui/main_dialog/dialog_units.h"
 #include "ui/main_dialog/tracklace_dlg.h"
+#include "ui/progress/create_playlist_dlg.h"
 #include "ui/toolkit/icon_button.h"
 #include "ui/toolkit/user_interaction.h"
 
@@ -28,6 +29,13 @@ QString Text(const char* key) {
 }
 
 }  // namespace
+
+void CTracklaceDlg::RunCreationDialog(QWidget* owner, CPlaylist& playlist) {
+    // Modal: the window takes no input while the worker reads the playlist. The outcome is
+    // the progress dialog's to show; nothing here changes after it.
+    CCreatePlaylistDlg dialog(&playlist, owner);
+    dialog.exec();
+}
 
 void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
     auto* group = new QGroupBox(this);

@@ -120,6 +120,8 @@ public:
     // The program became active (true) or another program did (false).
     void OnActivateApp(bool active);
     void SetCreationRunner(CreationRunner runner) { creationRunner_ = std::move(runner); }
+    // The creation as the program runs it: the progress dialog, modally.
+    static void RunCreationDialog(QWidget* owner, CPlaylist& playlist);
 
     QToolBar* GetToolbar() const { return toolbar_; }
     QAction* GetToolbarAction(int position) const;
@@ -187,7 +189,7 @@ private:
     QVBoxLayout* toolbarSlot_ = nullptr;  // room above the groups for the window's toolbar
     QWidget* toolbarBand_ = nullptr;      // built each time the window opens
     QToolBar* toolbar_ = nullptr;
-    CreationRunner creationRunner_;
+    CreationRunner creationRunner_ = &CTracklaceDlg::RunCreationDialog;
     bool transparencyEnabled_ = false;
     int alpha_ = 0;
     CFileDropListCtrl* list_ = nullptr;

@@ -1,0 +1,117 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QPointer>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "main_dialog_fixture.h"
+#include "ui/progress/create_playlist_dlg.h"
+
+namespace fs = std::filesystem;
+using Id = CTracklaceDlg::ControlId;
+using toolkit::MessageAnswer;
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The whole road of a playlist through the window and the real progress dialog: the user
+// presses OK of the progress dialog as soon as it offers it.
+class EndToEndTest : public MainDialogTest {
+protected:
+    void SetUp() override {
+        MainDialogTest::SetUp();
+        SetPropertyInt("prop_PlaySound", 0);
+        connect_ = QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* progress = dynamic_cast<CCreatePlaylistDlg*>(QApplication::activeModalWidget());
+            if (progress != nullptr && progress != lastProgress_ &&
+                progress->OkButton()->isEnabled()) {
+                lastProgress_ = progress;
+                ++progressDialogs_;
+                progress->OkButton()->click();
+            }
+        });
+        timer_.start(20);
+    }
+    void TearDown() override {
+        timer_.stop();
+        QObject::disconnect(connect_);
+        MainDialogTest::TearDown();
+    }
+    void Create() { Click(Id::kCreatePlaylist); }
+
+    QTimer timer_;
+    QMetaObject::Connection connect_;
+    // Dialogs live on the stack, so a new one may have the address of the last one.
+    QPointer<QDialog> lastProgress_;
+    int progressDialogs_ = 0;
+};
+
+TEST_F(EndToEndTest, FolderNameTypeCreateThenOverwriteDeclinedAndAccepted) {
+    for (int i = 1; i <= 12; ++i) {
+        music_.File("Rock/" + std::to_string(100 + i) + " song.ogg", std::string(i, 'x'));
+    }
+    music_.File("Rock/notes.txt");
+    const std::string lists = music_.Folder("Lists");
+    AddFolder(music_ / "Rock");
+    ASSERT_EQ(Entries().size(), 12u);
+    const std::vector<std::string> entries = Entries();
+    Dialog().SelectSaveLocation(lists);
+    Edit(Id::kPlaylistName)->setText("Rock Vol. 1");
+    qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType))->setCurrentIndex(0);
+
+    Create();
+    EXPECT_EQ(progressDialogs_, 1);
+    EXPECT_TRUE(user_.messages.empty());
+    std::string expected = "[playlist]\r\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const fs::path p(entries[i]);
+        const std::string track = std::to_string(i + 1);
+        expected += "File" + track + "=../Rock/" + p.filename().string() + "\r\nTitle" + track +
+                    "=" + p.stem().string() + "\r\n";
+    }
+    expected += "NumberOfEntries=12\r\nVersion=2\r\n";
+    const std::string file = lists + "/Rock Vol. 1.pls";
+    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", 0), 1);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", 0), 12);
+    EXPECT_EQ(Entries(), entries);
+
+    std::ofstream(file, std::ios::binary) << "kept";
+    user_.answers = {MessageAnswer::No};
+    Create();
+    EXPECT_EQ(progressDialogs_, 1);
+    EXPECT_EQ(ReadBytes(file), "kept");
+    user_.answers = {MessageAnswer::Yes};
+    Create();
+    EXPECT_EQ(progressDialogs_, 2);
+    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(user_.messages.size(), 2u);
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", 0), 2);
+}
+
+TEST_F(EndToEndTest, MissingSaveFolderDeclinedThenAcceptedAndMade) {
+    const std::string song = music_.File("a.wav");
+    AddFiles({song});
+    const std::string missing = music_ / "Playlists";
+    Dialog().SelectSaveLocation(missing);
+    Edit(Id::kPlaylistName)->setText("Mix");
+    qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType))->setCurrentIndex(1);
+    user_.answers = {MessageAnswer::No};
+    Create();
+    EXPECT_EQ(progressDialogs_, 0);
+    EXPECT_FALSE(fs::exists(missing));
+    user_.answers = {MessageAnswer::Yes};
+    Create();
+    EXPECT_EQ(progressDialogs_, 1);
+    EXPECT_EQ(ReadBytes(missing + "/Mix.m3u"), "#EXTM3U\r\n#EXTINF:-1,a\r\n../a.wav\r\n");
+}
+
+}  // namespace
