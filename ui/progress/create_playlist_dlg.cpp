@@ -41,22 +41,6 @@ QEvent::Type PostedMessageType() {
     return type;
 }
 
-// One posted job message. A progress text the dialog never took (the dialog went away
-// with the event still queued) is freed with the event.
-class CPostedMessageEvent : public QEvent {
-public:
-    CPostedMessageEvent(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
-        : QEvent(PostedMessageType()), message(message), wParam(wParam), lParam(lParam) {}
-    ~CPostedMessageEvent() override {
-        if (message == ProgressInfoMessage() && lParam != 0) {
-            TakeProgressText(lParam);
-        }
-    }
-    const unsigned message;
-    const std::uintptr_t wParam;
-    std::intptr_t lParam;
-};
-
 // The title band along the top: the picture, a bold title, a detail line and the
 // program's icon at the right.
 class CBanner : public QWidget {
@@ -101,21 +85,61 @@ private:
 
 }  // namespace
 
+namespace {
+
+void FreeText(const platform::PostedMessage& message) {
+    if (message.message == ProgressInfoMessage() && message.lParam != 0) {
+        TakeProgressText(message.lParam);
+    }
+}
+
+}  // namespace
+
+CDialogMessageTarget::~CDialogMessageTarget() {
+    for (const auto& message : m_queue) {
+        FreeText(message);
+    }
+}
+
 void CDialogMessageTarget::PostMessage(unsigned message, std::uintptr_t wParam,
                                        std::intptr_t lParam) {
-    // The event owns the text from here, so a dropped message frees it too.
-    auto* event = new CPostedMessageEvent(message, wParam, lParam);
     std::lock_guard lock(m_lock);
     if (m_receiver == nullptr) {
-        delete event;
+        FreeText({message, wParam, lParam});
         return;
     }
-    QCoreApplication::postEvent(m_receiver, event);
+    m_queue.push_back({message, wParam, lParam});
+    // One event wakes the receiver for everything queued until it comes back empty-handed:
+    // an event per message would wake the user-interface thread once per playlist entry.
+    if (!m_wakePending) {
+        m_wakePending = true;
+        QCoreApplication::postEvent(m_receiver, new QEvent(PostedMessageType()));
+    }
+}
+
+bool CDialogMessageTarget::Take(std::deque<platform::PostedMessage>& into, std::size_t most) {
+    std::lock_guard lock(m_lock);
+    const std::size_t count = std::min(most, m_queue.size());
+    into.insert(into.end(), m_queue.begin(), m_queue.begin() + static_cast<long>(count));
+    m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<long>(count));
+    if (!m_queue.empty() && m_receiver != nullptr) {
+        // The rest comes with the next event, after paints and timers had their turn.
+        QCoreApplication::postEvent(m_receiver, new QEvent(PostedMessageType()));
+    } else if (count == 0) {
+        m_wakePending = false;
+    }
+    // Having taken some, the receiver comes back by itself (DrainMessages' timer), so
+    // the wake stays pending meanwhile.
+    return count != 0;
 }
 
 void CDialogMessageTarget::Detach() {
     std::lock_guard lock(m_lock);
     m_receiver = nullptr;
+    for (const auto& message : m_queue) {
+        FreeText(message);
+    }
+    m_queue.clear();
 }
 
 CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
@@ -192,6 +216,9 @@ CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
 CCreatePlaylistDlg::~CCreatePlaylistDlg() {
     EndWorker();
     m_target.Detach();
+    for (const auto& message : m_inbox) {
+        FreeText(message);
+    }
 }
 
 int CCreatePlaylistDlg::Run() {
@@ -212,6 +239,16 @@ void CCreatePlaylistDlg::timerEvent(QTimerEvent* e) {
         killTimer(m_timer);
         m_timer = 0;
         StartRoutine();
+        return;
+    }
+    if (e->timerId() == m_drainTimer) {
+        killTimer(m_drainTimer);
+        m_drainTimer = 0;
+        DrainMessages();
+        return;
+    }
+    if (e->timerId() == m_refreshTimer) {
+        ShowProgress();
         return;
     }
     QDialog::timerEvent(e);
@@ -295,24 +332,61 @@ void CCreatePlaylistDlg::keyPressEvent(QKeyEvent* e) {
 
 bool CCreatePlaylistDlg::event(QEvent* e) {
     if (e->type() == PostedMessageType()) {
-        auto* posted = static_cast<CPostedMessageEvent*>(e);
-        OnMessage(posted->message, posted->wParam, posted->lParam);
+        DrainMessages();
         return true;
     }
     return QDialog::event(e);
 }
 
+void CCreatePlaylistDlg::DrainMessages() {
+    // A bounded batch per turn keeps the window responsive under a flood of entries; while
+    // messages keep coming they are fetched every few milliseconds rather than woken for.
+    if (m_target.Take(m_inbox, 512) && m_drainTimer == 0) {
+        m_drainTimer = startTimer(10);
+    }
+    // The batch waits in the inbox and is handled from its front, so a handler that waits
+    // for the user (and takes the next batch meanwhile) keeps the order.
+    while (!m_inbox.empty()) {
+        platform::PostedMessage message = m_inbox.front();
+        m_inbox.pop_front();
+        OnMessage(message.message, message.wParam, message.lParam);
+    }
+}
+
 void CCreatePlaylistDlg::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t& lParam) {
     if (message == ProgressInfoMessage()) {
-        const auto text = TakeProgressText(lParam);
+        auto text = TakeProgressText(lParam);
         lParam = 0;
-        m_progress->setValue(static_cast<int>(wParam));
-        m_progressText->setText(text ? QString::fromStdString(*text) : QString());
+        OnInfo(static_cast<int>(wParam), std::move(text));
     } else if (message == ProgressMarkMessage()) {
         OnMark(wParam);
     } else if (message == ErrorNotifyMessage()) {
         OnError();
     }
+}
+
+void CCreatePlaylistDlg::OnInfo(int percent, std::unique_ptr<std::string> text) {
+    m_pendingPercent = percent;
+    m_pendingText = text ? std::move(text) : std::make_unique<std::string>();
+    if (percent != m_shownPercent) {
+        ShowProgress();
+    } else if (m_refreshTimer == 0) {
+        m_refreshTimer = startTimer(40);
+    }
+}
+
+void CCreatePlaylistDlg::ShowProgress() {
+    if (m_refreshTimer != 0) {
+        killTimer(m_refreshTimer);
+        m_refreshTimer = 0;
+    }
+    if (m_pendingText == nullptr) {
+        return;
+    }
+    m_shownPercent = m_pendingPercent;
+    m_progress->setValue(m_pendingPercent);
+    m_progressText->setText(QString::fromStdString(*m_pendingText));
+    m_pendingText.reset();
 }
 
 void CCreatePlaylistDlg::SetMark(int step, StepMark mark) {
@@ -325,6 +399,7 @@ void CCreatePlaylistDlg::SetMark(int step, StepMark mark) {
 }
 
 void CCreatePlaylistDlg::OnMark(std::uintptr_t mark) {
+    ShowProgress();
     switch (mark) {
         case CCreationJob::kMarkPreparation:
             SetMark(0, StepMark::Current);
@@ -367,6 +442,7 @@ void CCreatePlaylistDlg::EndedWaitingForOk() {
 }
 
 void CCreatePlaylistDlg::OnError() {
+    ShowProgress();
     toolkit::ShowMessage(this, m_job->GetErrorText(), toolkit::MessageIcon::Stop);
     done(-1);
 }

@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "core/creation_job/creation_job.h"
 #include "platform/events/thread.h"
@@ -14,18 +16,27 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-// Hands the job's messages to the dialog as posted Qt events, from any thread. Once the
-// dialog detaches, later messages are dropped (and their texts freed) instead of being
-// posted to a destroyed window.
+// Hands the job's messages to the dialog from any thread: they are queued in order and a
+// posted Qt event tells the dialog to Take them. Once the dialog detaches, later messages
+// are dropped (and their texts freed) instead of reaching a destroyed window.
 class CDialogMessageTarget : public platform::IMessageTarget {
 public:
     explicit CDialogMessageTarget(QObject* receiver) : m_receiver(receiver) {}
+    ~CDialogMessageTarget() override;
+    CDialogMessageTarget(const CDialogMessageTarget&) = delete;
+    CDialogMessageTarget& operator=(const CDialogMessageTarget&) = delete;
+
     void PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    // Moves up to most of the oldest queued messages to the end of into; the receiver owns
+    // their texts from here. False when none was queued.
+    bool Take(std::deque<platform::PostedMessage>& into, std::size_t most);
     void Detach();
 
 private:
     std::mutex m_lock;
     QObject* m_receiver;
+    std::deque<platform::PostedMessage> m_queue;
+    bool m_wakePending = false;
 };
 
 // The modal dialog that creates a playlist on a worker thread and shows the three steps,
@@ -65,7 +76,10 @@ protected:
 
 private:
     void StartRoutine();
+    void DrainMessages();
     void OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t& lParam);
+    void OnInfo(int percent, std::unique_ptr<std::string> text);
+    void ShowProgress();
     void OnMark(std::uintptr_t mark);
     void OnError();
     void SetMark(int step, StepMark mark);
@@ -76,6 +90,7 @@ private:
     CPlaylist* m_playlist;
     CDialogMessageTarget m_target;
     std::unique_ptr<CCreationJob> m_job;
+    std::deque<platform::PostedMessage> m_inbox;
 
     QLabel* m_stepIcons[3] = {};
     StepMark m_marks[3] = {StepMark::Current, StepMark::None, StepMark::None};
@@ -85,6 +100,14 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     int m_timer = 0;
+    // A long list sends a progress text per entry, far more than anyone can read: a text
+    // with the same percent as the one on screen waits for the refresh timer, and only the
+    // latest of them is shown.
+    int m_refreshTimer = 0;
+    int m_drainTimer = 0;
+    int m_shownPercent = -1;
+    int m_pendingPercent = 0;
+    std::unique_ptr<std::string> m_pendingText;
     bool m_cancelRequested = false;
     bool m_started = false;
     bool m_ended = false;
