@@ -2,8 +2,9 @@
 """Draws the progress dialog's pictures into resources/PNG/ and its completion chime into
 resources/WAVE/:
 
-- PROGRESS_BANNER.png (480 x 48): a blue band that fades to white to the right, with a
-  string of beads along its lower edge, behind the banner's title and detail line.
+- PROGRESS_BANNER.png (480 x 48): a dark blue band that lightens to the right, with a
+  string of small beads along its lower edge, behind the banner's white title and detail
+  line (the band stays dark enough for white text over its whole width).
 - PROGRESS_CURRENT.png, PROGRESS_DONE.png, PROGRESS_CANCELLED.png (16 x 16, RGBA): a blue
   arrow for the step in work, a green tick for a finished step and a red cross for a
   cancelled one; shapes and colours differ, so they stay apart for colour-blind users too.
@@ -49,18 +50,18 @@ def banner():
     for y in range(h):
         row = []
         for x in range(w):
-            t = min(1.0, x / (w * 0.8))
-            r = int(40 + (255 - 40) * t)
-            g = int(90 + (255 - 90) * t)
-            b = int(170 + (255 - 170) * t)
+            t = x / w
+            r = int(30 + (90 - 30) * t)
+            g = int(70 + (135 - 70) * t)
+            b = int(150 + (200 - 150) * t)
             # beads along a gentle wave near the bottom
-            for k in range(12):
-                cx = 250 + k * 19
-                cy = 38 + 4 * math.sin(k * 0.9)
+            for k in range(24):
+                cx = 12 + k * 20
+                cy = 44.5 + 1.2 * math.sin(k * 0.9)
                 d = math.hypot(x - cx, y - cy)
-                if d < 4.5:
-                    s = max(0.0, 1.0 - d / 4.5)
-                    r, g, b = int(r * (1 - s) + 70 * s), int(g * (1 - s) + 130 * s), int(b * (1 - s) + 210 * s)
+                if d < 2.6:
+                    s = max(0.0, 1.0 - d / 2.6)
+                    r, g, b = int(r * (1 - s) + 190 * s), int(g * (1 - s) + 215 * s), int(b * (1 - s) + 250 * s)
             row.append((r, g, b))
         rows.append(row)
     write_png(os.path.join(PNG, "PROGRESS_BANNER.png"), w, h, rows, False)

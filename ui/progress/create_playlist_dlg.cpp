@@ -67,7 +67,7 @@ protected:
         painter.setFont(bold);
         painter.drawText(QRect(12, 6, width() - 60, 18), Qt::AlignLeft | Qt::AlignVCenter, m_title);
         painter.setFont(font());
-        painter.drawText(QRect(24, 24, width() - 72, 18), Qt::AlignLeft | Qt::AlignVCenter,
+        painter.drawText(QRect(24, 22, width() - 70, 18), Qt::AlignLeft | Qt::AlignVCenter,
                          m_detail);
         if (!m_icon.isNull()) {
             painter.drawPixmap(QRect(width() - 42, 8, 32, 32), m_icon);
@@ -207,7 +207,7 @@ CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
     connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
 
     SetMark(0, StepMark::Current);
-    resize(480, 330);
+    resize(520, 330);
 
     // The worker starts only once the dialog is on screen.
     m_timer = startTimer(25);
