@@ -7,10 +7,9 @@ namespace {
 
 // Code points of the Windows-1252 bytes 0x80..0x9F.
 constexpr char32_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -70,11 +69,16 @@ char32_t ToLower(char32_t cp) {
         return cp + 0x20;
     }
     switch (cp) {
-        case 0x0160: return 0x0161;
-        case 0x0152: return 0x0153;
-        case 0x017D: return 0x017E;
-        case 0x0178: return 0x00FF;
-        default: return cp;
+        case 0x0160:
+            return 0x0161;
+        case 0x0152:
+            return 0x0153;
+        case 0x017D:
+            return 0x017E;
+        case 0x0178:
+            return 0x00FF;
+        default:
+            return cp;
     }
 }
 
@@ -83,11 +87,16 @@ char32_t ToUpper(char32_t cp) {
         return cp - 0x20;
     }
     switch (cp) {
-        case 0x0161: return 0x0160;
-        case 0x0153: return 0x0152;
-        case 0x017E: return 0x017D;
-        case 0x00FF: return 0x0178;
-        default: return cp;
+        case 0x0161:
+            return 0x0160;
+        case 0x0153:
+            return 0x0152;
+        case 0x017E:
+            return 0x017D;
+        case 0x00FF:
+            return 0x0178;
+        default:
+            return cp;
     }
 }
 
@@ -156,9 +165,25 @@ std::string Utf8ToWindows1252(std::string_view text) {
     return out;
 }
 
-std::string Utf8ToLower(std::string_view text) { return MapCase(text, ToLower); }
+bool IsWellFormedUtf8(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t cp;
+        const std::size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
 
-std::string Utf8ToUpper(std::string_view text) { return MapCase(text, ToUpper); }
+std::string Utf8ToLower(std::string_view text) {
+    return MapCase(text, ToLower);
+}
+
+std::string Utf8ToUpper(std::string_view text) {
+    return MapCase(text, ToUpper);
+}
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -166,8 +191,10 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
         if (x != y) {
             return false;
         }

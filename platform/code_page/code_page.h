@@ -19,6 +19,10 @@ std::string Latin1ToUtf8(std::string_view text);
 // becomes '?'. Malformed UTF-8 bytes are taken as Windows-1252 bytes.
 std::string Utf8ToWindows1252(std::string_view text);
 
+// Whether every byte of text belongs to a well-formed UTF-8 character (no overlong forms,
+// no surrogates, nothing above U+10FFFF).
+bool IsWellFormedUtf8(std::string_view text);
+
 // Lower and upper case of UTF-8 text: ASCII letters, the Latin-1 letters (À..Þ / à..þ,
 // without × and ÷) and Š Œ Ž Ÿ. "ß" has no single upper-case letter and stays.
 // Bytes that are not well-formed UTF-8 are copied unchanged.

@@ -1,12 +1,16 @@
 #include "platform/path_style/path_style.h"
 
-char PreferredSeparator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+char PreferredSeparator(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
 
 bool IsSeparator(char c, PathStyle style) {
     return c == '/' || (style == PathStyle::Windows && c == '\\');
 }
 
-bool IsCaseInsensitive(PathStyle style) { return style == PathStyle::Windows; }
+bool IsCaseInsensitive(PathStyle style) {
+    return style == PathStyle::Windows;
+}
 
 std::string AddSeparator(std::string_view text, PathStyle style) {
     const char separator = PreferredSeparator(style);

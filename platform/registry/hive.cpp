@@ -69,43 +69,6 @@ std::optional<std::uint32_t> ParseHexNumber(std::string_view s) {
     return number;
 }
 
-bool IsWellFormedUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto lead = static_cast<unsigned char>(s[i]);
-        std::size_t length;
-        char32_t cp;
-        char32_t min;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2, cp = lead & 0x1F, min = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, cp = lead & 0x0F, min = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, cp = lead & 0x07, min = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > s.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(s[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 // Reads the quoted string that starts at s[pos] (a '"'), with the export syntax's two
 // escapes \\ and \". pos ends behind the closing quote.
 std::optional<std::string> ParseQuoted(std::string_view s, std::size_t& pos) {

@@ -35,4 +35,6 @@ std::string ReplaceTags(const std::string& text, const std::string& name1,
     return result;
 }
 
-std::string IntToText(std::int32_t value) { return std::to_string(value); }
+std::string IntToText(std::int32_t value) {
+    return std::to_string(value);
+}

@@ -5,7 +5,8 @@
 using namespace platform;
 
 TEST(CodePage, Windows1252BytesBecomeUtf8) {
-    EXPECT_EQ(Windows1252ToUtf8("Gr\xFC\xDF" "e \xA9 \x80 \x93x\x94"),
+    EXPECT_EQ(Windows1252ToUtf8("Gr\xFC\xDF"
+                                "e \xA9 \x80 \x93x\x94"),
               "Grüße © € \u201Cx\u201D");
     EXPECT_EQ(Windows1252ToUtf8("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
     EXPECT_EQ(Windows1252ToUtf8(""), "");
@@ -18,9 +19,14 @@ TEST(CodePage, Latin1DiffersFromWindows1252InTheC1Range) {
 }
 
 TEST(CodePage, Utf8BackToWindows1252) {
-    EXPECT_EQ(Utf8ToWindows1252("Grüße © €"), "Gr\xFC\xDF" "e \xA9 \x80");
+    EXPECT_EQ(Utf8ToWindows1252("Grüße © €"),
+              "Gr\xFC\xDF"
+              "e \xA9 \x80");
     EXPECT_EQ(Utf8ToWindows1252("日本"), "??");
-    EXPECT_EQ(Utf8ToWindows1252("\xFF" "a"), "\xFF" "a");  // malformed stays a byte
+    EXPECT_EQ(Utf8ToWindows1252("\xFF"
+                                "a"),
+              "\xFF"
+              "a");  // malformed stays a byte
 }
 
 TEST(CodePage, CaseOfAsciiAndLatinLetters) {
@@ -28,7 +34,10 @@ TEST(CodePage, CaseOfAsciiAndLatinLetters) {
     EXPECT_EQ(Utf8ToUpper("mp3 äöü àþ šœžÿ ÷ ß"), "MP3 ÄÖÜ ÀÞ ŠŒŽŸ ÷ ß");
     EXPECT_EQ(Utf8ToUpper("日本 a"), "日本 A");
     // Malformed bytes pass through unchanged and do not swallow what follows.
-    EXPECT_EQ(Utf8ToUpper("\xC3" "a\xE4z"), "\xC3" "A\xE4Z");
+    EXPECT_EQ(Utf8ToUpper("\xC3"
+                          "a\xE4z"),
+              "\xC3"
+              "A\xE4Z");
     EXPECT_EQ(Utf8ToLower(""), "");
 }
 
@@ -36,4 +45,16 @@ TEST(CodePage, AsciiCaseInsensitiveEquality) {
     EXPECT_TRUE(EqualsIgnoringAsciiCase("FileTypes", "filetypes"));
     EXPECT_FALSE(EqualsIgnoringAsciiCase("FileTypes", "FileType"));
     EXPECT_FALSE(EqualsIgnoringAsciiCase("Ä", "ä"));
+}
+
+TEST(CodePage, WellFormedUtf8) {
+    EXPECT_TRUE(IsWellFormedUtf8(""));
+    EXPECT_TRUE(IsWellFormedUtf8("Grüße € 日本 \U0001F3B5"));
+    EXPECT_FALSE(
+        IsWellFormedUtf8("Gr\xFC\xDF"
+                         "e"));                          // Windows-1252 bytes
+    EXPECT_FALSE(IsWellFormedUtf8("\xC0\xAF"));          // overlong "/"
+    EXPECT_FALSE(IsWellFormedUtf8("\xED\xA0\x80"));      // a surrogate
+    EXPECT_FALSE(IsWellFormedUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+    EXPECT_FALSE(IsWellFormedUtf8("ok\xE2\x82"));        // cut short
 }
