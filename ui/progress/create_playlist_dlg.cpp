@@ -103,17 +103,33 @@ CDialogMessageTarget::~CDialogMessageTarget() {
 
 void CDialogMessageTarget::PostMessage(unsigned message, std::uintptr_t wParam,
                                        std::intptr_t lParam) {
-    std::lock_guard lock(m_lock);
-    if (m_receiver == nullptr) {
-        FreeText({message, wParam, lParam});
-        return;
+    // A text this call makes obsolete; freed after the lock is released so that the
+    // user-interface thread never waits for a free.
+    std::intptr_t superseded = 0;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_receiver == nullptr) {
+            superseded = message == ProgressInfoMessage() ? lParam : 0;
+        } else if (message == ProgressInfoMessage() && !m_queue.empty() &&
+                   m_queue.back().message == ProgressInfoMessage()) {
+            // The job sends a progress text per entry. Only the latest one not yet taken can
+            // ever be shown, so it replaces the one before it instead of queueing behind it;
+            // a mark in between keeps both, so the order of marks and texts stays.
+            superseded = m_queue.back().lParam;
+            m_queue.back() = {message, wParam, lParam};
+        } else {
+            m_queue.push_back({message, wParam, lParam});
+            // One event wakes the receiver for everything queued until it comes back
+            // empty-handed: an event per message would wake the user-interface thread once
+            // per playlist entry.
+            if (!m_wakePending) {
+                m_wakePending = true;
+                QCoreApplication::postEvent(m_receiver, new QEvent(PostedMessageType()));
+            }
+        }
     }
-    m_queue.push_back({message, wParam, lParam});
-    // One event wakes the receiver for everything queued until it comes back empty-handed:
-    // an event per message would wake the user-interface thread once per playlist entry.
-    if (!m_wakePending) {
-        m_wakePending = true;
-        QCoreApplication::postEvent(m_receiver, new QEvent(PostedMessageType()));
+    if (superseded != 0) {
+        TakeProgressText(superseded);
     }
 }
 
@@ -134,12 +150,15 @@ bool CDialogMessageTarget::Take(std::deque<platform::PostedMessage>& into, std::
 }
 
 void CDialogMessageTarget::Detach() {
-    std::lock_guard lock(m_lock);
-    m_receiver = nullptr;
-    for (const auto& message : m_queue) {
+    std::vector<platform::PostedMessage> dropped;
+    {
+        std::lock_guard lock(m_lock);
+        m_receiver = nullptr;
+        dropped.swap(m_queue);
+    }
+    for (const auto& message : dropped) {
         FreeText(message);
     }
-    m_queue.clear();
 }
 
 CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)

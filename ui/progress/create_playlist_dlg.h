@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "core/creation_job/creation_job.h"
 #include "platform/events/thread.h"
@@ -17,8 +18,10 @@ class QProgressBar;
 class QPushButton;
 
 // Hands the job's messages to the dialog from any thread: they are queued in order and a
-// posted Qt event tells the dialog to Take them. Once the dialog detaches, later messages
-// are dropped (and their texts freed) instead of reaching a destroyed window.
+// posted Qt event tells the dialog to Take them. A progress text that follows another one
+// still queued replaces it (the replaced text is freed), since only the latest can be shown. Once
+// the dialog detaches, later messages are dropped (and their texts freed) instead of reaching a
+// destroyed window.
 class CDialogMessageTarget : public platform::IMessageTarget {
 public:
     explicit CDialogMessageTarget(QObject* receiver) : m_receiver(receiver) {}
@@ -35,7 +38,7 @@ public:
 private:
     std::mutex m_lock;
     QObject* m_receiver;
-    std::deque<platform::PostedMessage> m_queue;
+    std::vector<platform::PostedMessage> m_queue;
     bool m_wakePending = false;
 };
 

@@ -316,6 +316,43 @@ TEST_F(CreatePlaylistDlgTest, MessagesPostedAfterTheDialogIsGoneAreDropped) {
     EXPECT_EQ(m_user.wavesPlayed, 0);
 }
 
+TEST_F(CreatePlaylistDlgTest, AProgressTextReplacesTheOneQueuedBeforeItButNotAcrossAMark) {
+    QObject receiver;
+    CDialogMessageTarget target(&receiver);
+    auto post = [&](int percent, const char* text) {
+        target.PostMessage(ProgressInfoMessage(), static_cast<std::uintptr_t>(percent),
+                           reinterpret_cast<std::intptr_t>(new std::string(text)));
+    };
+    post(1, "one");
+    post(2, "two");
+    target.PostMessage(ProgressMarkMessage(), CCreationJob::kMarkFinishing, 0);
+    post(3, "three");
+    post(4, "four");
+    target.PostMessage(ErrorNotifyMessage(), 0, 0);
+    post(5, "five");
+
+    std::deque<platform::PostedMessage> taken;
+    ASSERT_TRUE(target.Take(taken, 100));
+    ASSERT_EQ(taken.size(), 5u);
+    EXPECT_EQ(taken[0].message, ProgressInfoMessage());
+    EXPECT_EQ(taken[0].wParam, 2u);
+    EXPECT_EQ(*TakeProgressText(taken[0].lParam), "two");
+    EXPECT_EQ(taken[1].message, ProgressMarkMessage());
+    EXPECT_EQ(taken[1].wParam, static_cast<std::uintptr_t>(CCreationJob::kMarkFinishing));
+    EXPECT_EQ(taken[2].wParam, 4u);
+    EXPECT_EQ(*TakeProgressText(taken[2].lParam), "four");
+    EXPECT_EQ(taken[3].message, ErrorNotifyMessage());
+    EXPECT_EQ(*TakeProgressText(taken[4].lParam), "five");
+
+    // Once taken, a text is the receiver's: the next one queues anew instead of replacing it.
+    taken.clear();
+    post(6, "six");
+    ASSERT_TRUE(target.Take(taken, 100));
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(*TakeProgressText(taken[0].lParam), "six");
+    EXPECT_FALSE(target.Take(taken, 100));
+}
+
 TEST_F(CreatePlaylistDlgTest, F1OpensTheHelpFile) {
     const std::string help = toolkit::HelpFileCandidates(toolkit::ProgramPath(), "EN").front();
     { std::ofstream(help) << "<html></html>"; }
