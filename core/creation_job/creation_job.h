@@ -97,6 +97,7 @@ private:
     // find them in the map.
     std::string m_lastEntryFolder;
     std::string m_lastEntryPrefix;
+    bool m_lastEntryPrefixHasLineBreak = false;  // checked once per prefix, not per entry
     bool m_hasLastEntryFolder = false;
     std::unordered_map<std::string, std::string> m_prefixes;
 };

@@ -264,6 +264,40 @@ TEST_F(CreationJobTest, LineBreakInAnEntryFailsTheJobAndCountsNothing) {
     EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), -1);
 }
 
+// The folder part is checked once per folder, the name and extension per entry: a break in
+// any of them, after entries of a clean folder, still fails the job in both modes.
+TEST_F(CreationJobTest, LineBreakInAFolderOrAnExtensionFailsTheJobInBothModes) {
+    struct Case {
+        std::string bad;
+        bool relative;
+    };
+    const Case cases[] = {{"p/we\rird/b.ogg", true},    {"p/we\rird/b.ogg", false},
+                          {"p/ok/b.og\ng", true},       {"p/ok/b.og\ng", false},
+                          {"p/line\nfeed/b.ogg", true}, {"p/line\nfeed/b.ogg", false}};
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bad << (c.relative ? " relative" : " absolute"));
+        m_playlist.RemoveAll();
+        Add(Touch("p/ok/a.ogg"));
+        Add(Touch("p/ok/c.ogg"));
+        Add(Touch(c.bad));
+        Add(Touch("p/ok/d.ogg"));
+        const std::string name = "lb" + std::to_string(n++);
+        Target(m_root + "/p", name, 1);
+        CCreationJob job(m_playlist, m_recorder.Target(), m_cancel, m_continue);
+        CCreationJob::Overrides overrides;
+        overrides.relative = c.relative;
+        job.SetOverrides(overrides);
+        ASSERT_EQ(job.Run(), CCreationJob::kFailed);
+        EXPECT_NE(job.GetErrorText().find(m_root + "/" + c.bad), std::string::npos)
+            << job.GetErrorText();
+        const std::string written = ReadAll(m_root + "/p/" + name + ".m3u");
+        EXPECT_NE(written.find("c.ogg"), std::string::npos);
+        EXPECT_EQ(written.find("b.og"), std::string::npos);
+        EXPECT_EQ(written.find("d.ogg"), std::string::npos);
+    }
+}
+
 TEST_F(CreationJobTest, CancelAfterTheSecondOfFiveEntriesKeepsWhatWasWritten) {
     SetPropertyString("prop_SaveMode", "Absolute");
     SetPropertyInt("prop_TotalPlaylists", 4);
