@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "settings/store/properties.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/mp3/mp3_gen.h"
 #include "tests/support/temp_folder.h"
 
@@ -30,22 +31,6 @@ struct Outcome {
     std::string out;
     std::string err;
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') {
-            out += '\r';
-        }
-        out += c;
-    }
-    return out;
-}
 
 void DrainInto(int fd, std::string& into) {
     char buffer[65536];
@@ -136,30 +121,32 @@ TEST_F(TracklaceMakeTest, WritesTheTwoWorkedPlaylistsByteForByte) {
     Outcome m3u = Run({"--absolute", "-o", "lists/Rock.m3u", "-p", one, two});
     ASSERT_EQ(m3u.status, 0) << m3u.err;
     EXPECT_EQ(m3u.err, "");
-    EXPECT_EQ(ReadAll(m_root + "/lists/Rock.m3u"), Crlf("#EXTM3U\n#EXTINF:215,Album X - Song Y\n" +
-                                                        one + "\n#EXTINF:-1,two\n" + two + "\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/lists/Rock.m3u"),
+              WithCrLf("#EXTM3U\n#EXTINF:215,Album X - Song Y\n" + one + "\n#EXTINF:-1,two\n" +
+                       two + "\n"));
 
     Outcome pls = Run({"--absolute", "-o", "lists/Rock.pls", one, two});
     ASSERT_EQ(pls.status, 0) << pls.err;
-    EXPECT_EQ(ReadAll(m_root + "/lists/Rock.pls"),
-              Crlf("[playlist]\nFile1=" + one + "\nTitle1=Album X - Song Y\nLength1=215\nFile2=" +
-                   two + "\nTitle2=two\nNumberOfEntries=2\nVersion=2\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/lists/Rock.pls"),
+              WithCrLf("[playlist]\nFile1=" + one +
+                       "\nTitle1=Album X - Song Y\nLength1=215\nFile2=" + two +
+                       "\nTitle2=two\nNumberOfEntries=2\nVersion=2\n"));
 
     // The same with the settings' defaults: relative paths, and --no-tags and a mask.
     Outcome relative = Run({"-o", "Music/r.M3U", "Music/Rock"});
     ASSERT_EQ(relative.status, 0) << relative.err;
-    EXPECT_EQ(ReadAll(m_root + "/Music/r.M3U"),
-              Crlf("#EXTM3U\n#EXTINF:215,Album X - Song Y\n./Rock/one.mp3\n#EXTINF:-1,two\n"
-                   "./Rock/two.ogg\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/Music/r.M3U"),
+              WithCrLf("#EXTM3U\n#EXTINF:215,Album X - Song Y\n./Rock/one.mp3\n#EXTINF:-1,two\n"
+                       "./Rock/two.ogg\n"));
     Outcome plain = Run({"--no-tags", "-t", "pls", "-o", "Music/plain", "Music/Rock/one.mp3"});
     ASSERT_EQ(plain.status, 0) << plain.err;
-    EXPECT_EQ(ReadAll(m_root + "/Music/plain.pls"),
-              Crlf("[playlist]\nFile1=./Rock/one.mp3\nTitle1=one\nNumberOfEntries=1\n"
-                   "Version=2\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/Music/plain.pls"),
+              WithCrLf("[playlist]\nFile1=./Rock/one.mp3\nTitle1=one\nNumberOfEntries=1\n"
+                       "Version=2\n"));
     Outcome masked = Run({"--mask", "%2!", "-o", "Music/m.m3u", "Music/Rock/one.mp3"});
     ASSERT_EQ(masked.status, 0) << masked.err;
-    EXPECT_EQ(ReadAll(m_root + "/Music/m.m3u"),
-              Crlf("#EXTM3U\n#EXTINF:215,Song Y!\n./Rock/one.mp3\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/Music/m.m3u"),
+              WithCrLf("#EXTM3U\n#EXTINF:215,Song Y!\n./Rock/one.mp3\n"));
     // Five playlists of 2, 2, 2, 1 and 1 entries were counted.
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 5);
     EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), 8);
@@ -174,9 +161,9 @@ TEST_F(TracklaceMakeTest, FoldersFileTypesAndMissingFiles) {
     Outcome made = Run({"-o", "l.m3u", "f", "gone.ogg", "single.wav", "f/notes.txt"});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err, "tracklace-make: Skipped, not found: gone.ogg\n");
-    EXPECT_EQ(ReadAll(m_root + "/l.m3u"),
-              Crlf("#EXTM3U\n#EXTINF:-1,Track2\n./f/Track2.ogg\n#EXTINF:-1,track10\n"
-                   "./f/track10.ogg\n#EXTINF:-1,single\n./single.wav\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/l.m3u"),
+              WithCrLf("#EXTM3U\n#EXTINF:-1,Track2\n./f/Track2.ogg\n#EXTINF:-1,track10\n"
+                       "./f/track10.ogg\n#EXTINF:-1,single\n./single.wav\n"));
 }
 
 TEST_F(TracklaceMakeTest, ExitStatuses) {
@@ -283,7 +270,7 @@ TEST_F(TracklaceMakeTest, CtrlCCancelsBetweenEntriesAndKeepsWhatWasWritten) {
     EXPECT_EQ(WEXITSTATUS(wstatus), 130);
     EXPECT_NE(seen.find("The creation of the playlist was cancelled"), std::string::npos);
 
-    const std::string written = ReadAll(m_root + "/big.pls");
+    const std::string written = ReadFileBytes(m_root + "/big.pls");
     EXPECT_EQ(written.rfind("[playlist]\r\nFile1=./f/s0.ogg\r\nTitle1=s0\r\n", 0), 0u);
     EXPECT_EQ(written.find("NumberOfEntries"), std::string::npos);
     EXPECT_LT(written.size(), 50000u * 30u);

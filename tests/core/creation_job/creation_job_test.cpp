@@ -14,6 +14,7 @@
 
 #include "core/playlist/playlist.h"
 #include "settings/store/properties.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/mp3/mp3_gen.h"
 #include "tests/support/temp_folder.h"
 
@@ -62,23 +63,6 @@ private:
     std::vector<Note> m_notes;
     platform::RecordingMessageTarget m_target;
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The text with every "\n" as CR LF, as the file holds it.
-std::string Crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') {
-            out += '\r';
-        }
-        out += c;
-    }
-    return out;
-}
 
 class CreationJobTest : public ::testing::Test {
 protected:
@@ -154,9 +138,9 @@ TEST_F(CreationJobTest, FullRunNotifiesEveryStepInOrderAndWritesTheFile) {
     EXPECT_EQ(m_recorder.Notes(), expected);
     EXPECT_TRUE(m_errorText.empty());
     const std::string m = m_root + "/m/";
-    EXPECT_EQ(ReadAll(m_root + "/out/list.m3u"),
-              Crlf("#EXTM3U\n#EXTINF:-1,one\n" + m + "one.ogg\n#EXTINF:-1,two\n" + m +
-                   "two.wav\n#EXTINF:-1,a.b\n" + m + "a.b.flac\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/out/list.m3u"),
+              WithCrLf("#EXTM3U\n#EXTINF:-1,one\n" + m + "one.ogg\n#EXTINF:-1,two\n" + m +
+                       "two.wav\n#EXTINF:-1,a.b\n" + m + "a.b.flac\n"));
 }
 
 TEST_F(CreationJobTest, PercentagesOfOneAndOfThirtyNineEntries) {
@@ -197,19 +181,19 @@ TEST_F(CreationJobTest, RelativeFormsAndAbsoluteMode) {
     Add(Touch("x/away.ogg"));
     Target(m_root + "/p", "rel", 0);
     ASSERT_EQ(RunJob(), CCreationJob::kContinue);
-    EXPECT_EQ(ReadAll(m_root + "/p/rel.pls"),
-              Crlf("[playlist]\nFile1=./here.ogg\nTitle1=here\nFile2=./Live/live.ogg\n"
-                   "Title2=live\nFile3=../x/away.ogg\nTitle3=away\nNumberOfEntries=3\n"
-                   "Version=2\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/p/rel.pls"),
+              WithCrLf("[playlist]\nFile1=./here.ogg\nTitle1=here\nFile2=./Live/live.ogg\n"
+                       "Title2=live\nFile3=../x/away.ogg\nTitle3=away\nNumberOfEntries=3\n"
+                       "Version=2\n"));
 
     // Only the exact word selects relative paths.
     SetPropertyString("prop_SaveMode", "relative");
     m_playlist.SetName("abs");
     ASSERT_EQ(RunJob(), CCreationJob::kContinue);
-    EXPECT_EQ(ReadAll(m_root + "/p/abs.pls"),
-              Crlf("[playlist]\nFile1=" + m_root + "/p/here.ogg\nTitle1=here\nFile2=" + m_root +
-                   "/p/Live/live.ogg\nTitle2=live\nFile3=" + m_root +
-                   "/x/away.ogg\nTitle3=away\nNumberOfEntries=3\nVersion=2\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/p/abs.pls"),
+              WithCrLf("[playlist]\nFile1=" + m_root + "/p/here.ogg\nTitle1=here\nFile2=" + m_root +
+                       "/p/Live/live.ogg\nTitle2=live\nFile3=" + m_root +
+                       "/x/away.ogg\nTitle3=away\nNumberOfEntries=3\nVersion=2\n"));
 }
 
 TEST_F(CreationJobTest, RelativeOnlyWhereItLeadsToTheEntryThroughLinks) {
@@ -226,10 +210,10 @@ TEST_F(CreationJobTest, RelativeOnlyWhereItLeadsToTheEntryThroughLinks) {
     Add(m_root + "/gone/lost.ogg");
     Target(m_root + "/link", "l", 1);
     ASSERT_EQ(RunJob(), CCreationJob::kContinue);
-    EXPECT_EQ(ReadAll(m_root + "/link/l.m3u"),
-              Crlf("#EXTM3U\n#EXTINF:-1,away\n" + m_root +
-                   "/x/away.ogg\n#EXTINF:-1,inside\n./m/inside.ogg\n#EXTINF:-1,lost\n" + m_root +
-                   "/gone/lost.ogg\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/link/l.m3u"),
+              WithCrLf("#EXTM3U\n#EXTINF:-1,away\n" + m_root +
+                       "/x/away.ogg\n#EXTINF:-1,inside\n./m/inside.ogg\n#EXTINF:-1,lost\n" +
+                       m_root + "/gone/lost.ogg\n"));
 }
 
 TEST_F(CreationJobTest, ValuesAreWrittenVerbatim) {
@@ -240,10 +224,10 @@ TEST_F(CreationJobTest, ValuesAreWrittenVerbatim) {
     Add(Touch("<LENGTH/> <TRACK/><FILENAME/>x.ogg"));
     Target(m_root, "v", 0);
     ASSERT_EQ(RunJob(), CCreationJob::kContinue);
-    EXPECT_EQ(ReadAll(m_root + "/v.pls"),
-              Crlf("[playlist]\nFile1=./<TITLE/>.mp3\nTitle1=>\n"
-                   "File2=./<LENGTH/> <TRACK/><FILENAME/>x.ogg\nTitle2=>x\n"
-                   "NumberOfEntries=2\nVersion=2\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/v.pls"),
+              WithCrLf("[playlist]\nFile1=./<TITLE/>.mp3\nTitle1=>\n"
+                       "File2=./<LENGTH/> <TRACK/><FILENAME/>x.ogg\nTitle2=>x\n"
+                       "NumberOfEntries=2\nVersion=2\n"));
 }
 
 TEST_F(CreationJobTest, LineBreakInAnEntryFailsTheJobAndCountsNothing) {
@@ -259,7 +243,7 @@ TEST_F(CreationJobTest, LineBreakInAnEntryFailsTheJobAndCountsNothing) {
     for (const Note& note : notes) {
         EXPECT_FALSE(note.kind == 'M' && note.value >= 2) << note;
     }
-    EXPECT_EQ(ReadAll(m_root + "/lb.m3u").find("bad"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(m_root + "/lb.m3u").find("bad"), std::string::npos);
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), -1);
     EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), -1);
 }
@@ -291,7 +275,7 @@ TEST_F(CreationJobTest, LineBreakInAFolderOrAnExtensionFailsTheJobInBothModes) {
         ASSERT_EQ(job.Run(), CCreationJob::kFailed);
         EXPECT_NE(job.GetErrorText().find(m_root + "/" + c.bad), std::string::npos)
             << job.GetErrorText();
-        const std::string written = ReadAll(m_root + "/p/" + name + ".m3u");
+        const std::string written = ReadFileBytes(m_root + "/p/" + name + ".m3u");
         EXPECT_NE(written.find("c.ogg"), std::string::npos);
         EXPECT_EQ(written.find("b.og"), std::string::npos);
         EXPECT_EQ(written.find("d.ogg"), std::string::npos);
@@ -329,9 +313,9 @@ TEST_F(CreationJobTest, CancelAfterTheSecondOfFiveEntriesKeepsWhatWasWritten) {
     EXPECT_EQ(notes[5], (Note{'I', 41, "2 of 5 files processed"}));
     EXPECT_EQ(notes[6], (Note{'I', 0, "The creation of the playlist was cancelled"}));
     EXPECT_EQ(notes[7], (Note{'M', 4, {}}));
-    EXPECT_EQ(ReadAll(m_root + "/c.pls"),
-              Crlf("[playlist]\nFile1=" + m_root + "/s1.ogg\nTitle1=s1\nFile2=" + m_root +
-                   "/s2.ogg\nTitle2=s2\n"));
+    EXPECT_EQ(ReadFileBytes(m_root + "/c.pls"),
+              WithCrLf("[playlist]\nFile1=" + m_root + "/s1.ogg\nTitle1=s1\nFile2=" + m_root +
+                       "/s2.ogg\nTitle2=s2\n"));
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 4);
     EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), -1);
 }
@@ -429,24 +413,25 @@ TEST_F(CreationJobMp3Test, TagsGiveTitleAndLengthForMp3FilesOnly) {
     Target(m_root, "t", 0);
     ASSERT_EQ(RunJob(), CCreationJob::kContinue);
     const std::string r = m_root + "/";
-    EXPECT_EQ(ReadAll(r + "t.pls"),
-              Crlf("[playlist]\nFile1=" + r + "one.mp3\nTitle1=Album X <LENGTH/> - Song Y\n" +
-                   "Length1=26\nFile2=" + r + "UP.MP3\nTitle2=Album X <LENGTH/> - Song Y\n" +
-                   "Length2=26\nFile3=" + r + "two.mp2\nTitle3=two\nFile4=" + r +
-                   "bare.mp3\nTitle4= - \nLength4=26\nFile5=" + r +
-                   "broken.mp3\nTitle5=broken\nNumberOfEntries=5\nVersion=2\n"));
+    EXPECT_EQ(ReadFileBytes(r + "t.pls"),
+              WithCrLf("[playlist]\nFile1=" + r + "one.mp3\nTitle1=Album X <LENGTH/> - Song Y\n" +
+                       "Length1=26\nFile2=" + r + "UP.MP3\nTitle2=Album X <LENGTH/> - Song Y\n" +
+                       "Length2=26\nFile3=" + r + "two.mp2\nTitle3=two\nFile4=" + r +
+                       "bare.mp3\nTitle4= - \nLength4=26\nFile5=" + r +
+                       "broken.mp3\nTitle5=broken\nNumberOfEntries=5\nVersion=2\n"));
 
     SetPropertyInt("prop_ReadID3Tags", 0);
     SetPropertyString("prop_TitleMask", "%2 by %1");
     m_playlist.SetTypeFromExtension(".m3u");
     ASSERT_EQ(RunJob(), CCreationJob::kContinue);
-    EXPECT_EQ(ReadAll(r + "t.m3u").rfind(Crlf("#EXTM3U\n#EXTINF:-1,one\n" + r + "one.mp3\n"), 0),
+    EXPECT_EQ(ReadFileBytes(r + "t.m3u")
+                  .rfind(WithCrLf("#EXTM3U\n#EXTINF:-1,one\n" + r + "one.mp3\n"), 0),
               0u);
 
     SetPropertyInt("prop_ReadID3Tags", 1);
     ASSERT_EQ(RunJob(), CCreationJob::kContinue);
-    EXPECT_EQ(ReadAll(r + "t.m3u")
-                  .rfind(Crlf("#EXTM3U\n#EXTINF:26,Song Y by Artist\n" + r + "one.mp3\n"), 0),
+    EXPECT_EQ(ReadFileBytes(r + "t.m3u")
+                  .rfind(WithCrLf("#EXTM3U\n#EXTINF:26,Song Y by Artist\n" + r + "one.mp3\n"), 0),
               0u);
 }
 
@@ -461,7 +446,7 @@ TEST_F(CreationJobMp3Test, ALineBreakInATitleFailsTheJob) {
     SetPropertyString("prop_TitleMask", "%2");
     ASSERT_EQ(RunJob(), CCreationJob::kFailed);
     EXPECT_NE(m_errorText.find(path), std::string::npos) << m_errorText;
-    EXPECT_EQ(ReadAll(m_root + "/lf.m3u").find("two"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(m_root + "/lf.m3u").find("two"), std::string::npos);
 
     // With tags off the title is not used, so the same file is written.
     SetPropertyInt("prop_ReadID3Tags", 0);

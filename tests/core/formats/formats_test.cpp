@@ -14,6 +14,7 @@
 #include "core/formats/playlist_format.h"
 #include "core/playlist/playlist.h"
 #include "settings/placeholders/placeholders.h"
+#include "tests/support/file_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -42,11 +43,6 @@ public:
 private:
     fs::path m_path;
 };
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 struct TestEntry {
     std::string path;  // as it goes into the file
@@ -134,7 +130,7 @@ TEST(PlaylistFile, WorkedM3uResultByteForByte) {
     TempFolder temp;
     const std::string file = temp.File("worked.m3u");
     ASSERT_TRUE(WritePlaylist(file, CPlaylistFormatM3u(), kWorkedEntries));
-    EXPECT_EQ(ReadBytes(file),
+    EXPECT_EQ(ReadFileBytes(file),
               "#EXTM3U\r\n"
               "#EXTINF:215,Album X - Song Y\r\n"
               "C:\\Music\\Rock\\one.mp3\r\n"
@@ -146,7 +142,7 @@ TEST(PlaylistFile, WorkedPlsResultByteForByte) {
     TempFolder temp;
     const std::string file = temp.File("worked.pls");
     ASSERT_TRUE(WritePlaylist(file, CPlaylistFormatPls(), kWorkedEntries));
-    EXPECT_EQ(ReadBytes(file),
+    EXPECT_EQ(ReadFileBytes(file),
               "[playlist]\r\n"
               "File1=C:\\Music\\Rock\\one.mp3\r\n"
               "Title1=Album X - Song Y\r\n"
@@ -169,7 +165,7 @@ TEST(PlaylistFile, UntaggedDottedAndEmptyTitles) {
     ASSERT_TRUE(WritePlaylist(m3u, CPlaylistFormatM3u(), entries));
     // Only the last extension goes; an empty title leaves nothing after the comma; a tag
     // brought in by the title is filled by the later LENGTH pair; UTF-8 goes out unchanged.
-    EXPECT_EQ(ReadBytes(m3u),
+    EXPECT_EQ(ReadFileBytes(m3u),
               "#EXTM3U\r\n"
               "#EXTINF:-1,a.b\r\n/music/a.b.mp3\r\n"
               "#EXTINF:7,\r\n/music/c.mp3\r\n"
@@ -178,7 +174,7 @@ TEST(PlaylistFile, UntaggedDottedAndEmptyTitles) {
 
     const std::string pls = temp.File("x.pls");
     ASSERT_TRUE(WritePlaylist(pls, CPlaylistFormatPls(), entries));
-    EXPECT_EQ(ReadBytes(pls),
+    EXPECT_EQ(ReadFileBytes(pls),
               "[playlist]\r\n"
               "File1=/music/a.b.mp3\r\nTitle1=a.b\r\n"
               "File2=/music/c.mp3\r\nTitle2=\r\nLength2=7\r\n"
@@ -190,9 +186,10 @@ TEST(PlaylistFile, UntaggedDottedAndEmptyTitles) {
 TEST(PlaylistFile, EmptyPlaylists) {
     TempFolder temp;
     ASSERT_TRUE(WritePlaylist(temp.File("e.m3u"), CPlaylistFormatM3u(), {}));
-    EXPECT_EQ(ReadBytes(temp.File("e.m3u")), "#EXTM3U\r\n");
+    EXPECT_EQ(ReadFileBytes(temp.File("e.m3u")), "#EXTM3U\r\n");
     ASSERT_TRUE(WritePlaylist(temp.File("e.pls"), CPlaylistFormatPls(), {}));
-    EXPECT_EQ(ReadBytes(temp.File("e.pls")), "[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n");
+    EXPECT_EQ(ReadFileBytes(temp.File("e.pls")),
+              "[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n");
 }
 
 TEST(PlaylistFileWriter, LineEndsAcrossWritesAndBufferBoundaries) {
@@ -219,7 +216,7 @@ TEST(PlaylistFileWriter, LineEndsAcrossWritesAndBufferBoundaries) {
     ASSERT_TRUE(writer.Close());
     EXPECT_EQ(writer.GetErrorNumber(), 0);
     EXPECT_FALSE(writer.IsOpen());
-    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(ReadFileBytes(file), expected);
 }
 
 TEST(PlaylistFileWriter, TruncatesAndCreates) {
@@ -233,7 +230,7 @@ TEST(PlaylistFileWriter, TruncatesAndCreates) {
     ASSERT_TRUE(writer.Open(file));
     ASSERT_TRUE(writer.Write("new\n"));
     ASSERT_TRUE(writer.Close());
-    EXPECT_EQ(ReadBytes(file), "new\r\n");  // and no byte-order mark in front
+    EXPECT_EQ(ReadFileBytes(file), "new\r\n");  // and no byte-order mark in front
 
     // Opened and closed without a write: an empty file.
     ASSERT_TRUE(writer.Open(temp.File("empty.pls")));
@@ -253,7 +250,7 @@ TEST(PlaylistFileWriter, MisuseIsRefused) {
     EXPECT_FALSE(fs::exists(temp.File("b.m3u")));
     EXPECT_TRUE(writer.Write("x\n"));
     EXPECT_TRUE(writer.Flush());
-    EXPECT_EQ(ReadBytes(temp.File("a.m3u")), "x\r\n");
+    EXPECT_EQ(ReadFileBytes(temp.File("a.m3u")), "x\r\n");
     EXPECT_TRUE(writer.Close());
     EXPECT_FALSE(writer.Close());
     EXPECT_FALSE(writer.Write("y\n"));
@@ -264,7 +261,7 @@ TEST(PlaylistFileWriter, MisuseIsRefused) {
         ASSERT_TRUE(scoped.Open(temp.File("c.m3u")));
         ASSERT_TRUE(scoped.Write("kept\n"));
     }
-    EXPECT_EQ(ReadBytes(temp.File("c.m3u")), "kept\r\n");
+    EXPECT_EQ(ReadFileBytes(temp.File("c.m3u")), "kept\r\n");
 }
 
 TEST(PlaylistFileWriter, OpenFailures) {
@@ -338,6 +335,6 @@ TEST(PlaylistFileWriter, FullDeviceFailsAndStaysFailed) {
         EXPECT_EQ(writer.GetErrorNumber(), 0);
         EXPECT_TRUE(writer.Write("ok\n"));
         EXPECT_TRUE(writer.Close());
-        EXPECT_EQ(ReadBytes(temp.File("next.m3u")), "ok\r\n");
+        EXPECT_EQ(ReadFileBytes(temp.File("next.m3u")), "ok\r\n");
     }
 }

@@ -9,6 +9,7 @@
 #include "platform/events/events.h"
 #include "platform/messages/messages.h"
 #include "settings/language/language.h"
+#include "tests/support/file_bytes.h"
 
 namespace fs = std::filesystem;
 using Id = CTracklaceDlg::ControlId;
@@ -17,13 +18,6 @@ using toolkit::MessageButtons;
 using toolkit::MessageIcon;
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // The request with the creation replaced: each run writes the playlist with the real
 // creation job (on this thread, never paused) and is counted.
@@ -139,7 +133,7 @@ TEST_F(CreationRequestTest, CreatesTheFileAgainAfterTheOverwriteQuestion) {
         expected +=
             "#EXTINF:-1," + p.stem().string() + "\r\n./Album/" + p.filename().string() + "\r\n";
     }
-    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(ReadFileBytes(file), expected);
 
     // Nothing in the window changed, so the same request asks before overwriting.
     EXPECT_EQ(Entries(), before);
@@ -155,12 +149,12 @@ TEST_F(CreationRequestTest, CreatesTheFileAgainAfterTheOverwriteQuestion) {
     EXPECT_EQ(user_.messages[0].icon, MessageIcon::Question);
     EXPECT_EQ(user_.messages[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(runs_, 1);
-    EXPECT_EQ(ReadBytes(file), "old");
+    EXPECT_EQ(ReadFileBytes(file), "old");
 
     user_.answers = {MessageAnswer::Yes};
     Create();
     EXPECT_EQ(runs_, 2);
-    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(ReadFileBytes(file), expected);
     EXPECT_EQ(Entries(), before);
 }
 
@@ -187,7 +181,7 @@ TEST_F(CreationRequestTest, PlsTypeAndAMissingSaveFolderDeclinedThenAccepted) {
     Create();
     EXPECT_EQ(user_.messages.size(), 1u);
     EXPECT_EQ(runs_, 1);
-    EXPECT_EQ(ReadBytes(missing + "/Party.pls"),
+    EXPECT_EQ(ReadFileBytes(missing + "/Party.pls"),
               "[playlist]\r\nFile1=../one.wav\r\nTitle1=one\r\nNumberOfEntries=1\r\n"
               "Version=2\r\n");
 }

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "main_dialog_fixture.h"
+#include "tests/support/file_bytes.h"
 #include "ui/progress/create_playlist_dlg.h"
 
 namespace fs = std::filesystem;
@@ -14,13 +15,6 @@ using Id = CTracklaceDlg::ControlId;
 using toolkit::MessageAnswer;
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // The whole road of a playlist through the window and the real progress dialog: the user
 // presses OK of the progress dialog as soon as it offers it.
@@ -79,7 +73,7 @@ TEST_F(EndToEndTest, FolderNameTypeCreateThenOverwriteDeclinedAndAccepted) {
     }
     expected += "NumberOfEntries=12\r\nVersion=2\r\n";
     const std::string file = lists + "/Rock Vol. 1.pls";
-    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(ReadFileBytes(file), expected);
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", 0), 1);
     EXPECT_EQ(GetPropertyInt("prop_TotalSongs", 0), 12);
     EXPECT_EQ(Entries(), entries);
@@ -88,11 +82,11 @@ TEST_F(EndToEndTest, FolderNameTypeCreateThenOverwriteDeclinedAndAccepted) {
     user_.answers = {MessageAnswer::No};
     Create();
     EXPECT_EQ(progressDialogs_, 1);
-    EXPECT_EQ(ReadBytes(file), "kept");
+    EXPECT_EQ(ReadFileBytes(file), "kept");
     user_.answers = {MessageAnswer::Yes};
     Create();
     EXPECT_EQ(progressDialogs_, 2);
-    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(ReadFileBytes(file), expected);
     EXPECT_EQ(user_.messages.size(), 2u);
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", 0), 2);
 }
@@ -111,7 +105,7 @@ TEST_F(EndToEndTest, MissingSaveFolderDeclinedThenAcceptedAndMade) {
     user_.answers = {MessageAnswer::Yes};
     Create();
     EXPECT_EQ(progressDialogs_, 1);
-    EXPECT_EQ(ReadBytes(missing + "/Mix.m3u"), "#EXTM3U\r\n#EXTINF:-1,a\r\n../a.wav\r\n");
+    EXPECT_EQ(ReadFileBytes(missing + "/Mix.m3u"), "#EXTM3U\r\n#EXTINF:-1,a\r\n../a.wav\r\n");
 }
 
 }  // namespace

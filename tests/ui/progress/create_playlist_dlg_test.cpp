@@ -18,6 +18,7 @@
 #include "core/playlist/playlist.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/scripted_user_interaction.h"
 #include "tests/support/temp_folder.h"
 #include "ui/toolkit/help_file.h"
@@ -50,11 +51,6 @@ public:
         return ScriptedUserInteraction::ShowMessage(owner, text, icon, buttons);
     }
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 int Count(const std::string& text, const std::string& part) {
     int n = 0;
@@ -131,7 +127,7 @@ TEST_F(CreatePlaylistDlgTest, CompletesWithAllMarksDoneTheFileAndTheSound) {
     }
     EXPECT_EQ(m_user.wavesPlayed, 1);
     EXPECT_TRUE(m_user.messages.empty());
-    const std::string written = ReadAll(FilePath());
+    const std::string written = ReadFileBytes(FilePath());
     EXPECT_EQ(Count(written, "File"), kEntries);
     EXPECT_EQ(Count(written, "NumberOfEntries=6"), 1);
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 4);
@@ -178,7 +174,7 @@ TEST_F(CreatePlaylistDlgTest, CancelInTheFirstSecondAnsweredNoCreatesNormally) {
     ASSERT_TRUE(PumpUntil([&] { return dlg.OkButton()->isEnabled(); }));
     EXPECT_EQ(m_user.messages.size(), 1u);
     EXPECT_EQ(dlg.GetStepMark(2), Mark::Done);
-    EXPECT_EQ(Count(ReadAll(FilePath()), "NumberOfEntries=6"), 1);
+    EXPECT_EQ(Count(ReadFileBytes(FilePath()), "NumberOfEntries=6"), 1);
 }
 
 // The worker is held after its first entry by clearing the continue event before it
@@ -221,8 +217,8 @@ TEST_F(CancelWhileWritingTest, AnsweredNoTheJobResumesAndCompletes) {
     CancelAnswering(dlg, toolkit::MessageAnswer::No);
     EXPECT_EQ(dlg.GetStepMark(2), Mark::Done);
     EXPECT_EQ(dlg.Wait(), CCreationJob::kContinue);
-    EXPECT_EQ(Count(ReadAll(FilePath()), "File"), kEntries);
-    EXPECT_EQ(Count(ReadAll(FilePath()), "NumberOfEntries=6"), 1);
+    EXPECT_EQ(Count(ReadFileBytes(FilePath()), "File"), kEntries);
+    EXPECT_EQ(Count(ReadFileBytes(FilePath()), "NumberOfEntries=6"), 1);
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 4);
     EXPECT_EQ(m_user.wavesPlayed, 1);
 }
@@ -238,7 +234,7 @@ TEST_F(CancelWhileWritingTest, AnsweredYesKeepsHeaderAndEntriesSoFarWithoutFoote
     EXPECT_EQ(dlg.GetStepMark(1), Mark::Cancelled);
     EXPECT_EQ(dlg.GetStepMark(2), Mark::None);
     ExpectEnded(dlg);
-    const std::string written = ReadAll(FilePath());
+    const std::string written = ReadFileBytes(FilePath());
     EXPECT_EQ(written.rfind("[playlist]", 0), 0u);
     EXPECT_EQ(Count(written, "File"), 1);
     EXPECT_EQ(Count(written, "NumberOfEntries"), 0);
@@ -267,7 +263,7 @@ TEST_F(CancelWhileWritingTest, DestroyingTheDialogWhileTheJobRunsCancelsIt) {
         HoldAfterFirstEntry(dlg);
     }
     QCoreApplication::processEvents();
-    const std::string written = ReadAll(FilePath());
+    const std::string written = ReadFileBytes(FilePath());
     EXPECT_EQ(Count(written, "File"), 1);
     EXPECT_EQ(Count(written, "NumberOfEntries"), 0);
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 3);
