@@ -33,21 +33,28 @@ void CManualResetEvent::Reset() {
 }
 
 bool CManualResetEvent::IsSet() const {
-    std::lock_guard lock(EventLock());
-    return m_set;
+    return m_set.load(std::memory_order_acquire);
 }
 
 void CManualResetEvent::Wait() const {
     std::unique_lock lock(EventLock());
-    EventChanged().wait(lock, [this] { return m_set; });
+    EventChanged().wait(lock, [this] { return m_set.load(); });
 }
 
 bool CManualResetEvent::WaitFor(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(EventLock());
-    return EventChanged().wait_for(lock, timeout, [this] { return m_set; });
+    return EventChanged().wait_for(lock, timeout, [this] { return m_set.load(); });
 }
 
 int WaitForEither(const CManualResetEvent& first, const CManualResetEvent& second) {
+    // An event set before the wait: no lock needed. First is looked at again after second,
+    // so that it wins over second when both were set meanwhile.
+    if (first.m_set.load(std::memory_order_acquire)) {
+        return 0;
+    }
+    if (second.m_set.load(std::memory_order_acquire)) {
+        return first.m_set.load(std::memory_order_acquire) ? 0 : 1;
+    }
     std::unique_lock lock(EventLock());
     EventChanged().wait(lock, [&] { return first.m_set || second.m_set; });
     return first.m_set ? 0 : 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -30,7 +31,10 @@ private:
     friend int WaitForEither(const CManualResetEvent&, const CManualResetEvent&,
                              std::chrono::milliseconds);
 
-    bool m_set;  // guarded by the shared event lock
+    // Changed only under the shared event lock, so that no waiter misses a change; atomic so
+    // that a wait on an event that is set already returns without taking the lock, which
+    // the creation worker does after every entry.
+    std::atomic<bool> m_set;
 };
 
 // Waits until one of the two events is set and tells which: 0 for first, 1 for second.
