@@ -1,7 +1,10 @@
 #include "settings/store/properties.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry/registry.h"
 #include "settings/file_types/file_types.h"
@@ -97,6 +100,37 @@ bool SetPropertyInt(const std::string& name, int value) {
     return property != nullptr &&
            registry::SetValue(SectionPath(property->section), property->valueName,
                               registry::Value::Dword(static_cast<std::uint32_t>(value)));
+}
+
+bool AddToPropertyInts(std::initializer_list<std::pair<std::string_view, int>> amounts) {
+    struct Addition {
+        const Property* property;
+        std::vector<std::string> keyNames;
+        int amount;
+    };
+    std::vector<Addition> additions;
+    for (const auto& [name, amount] : amounts) {
+        const Property* property = FindProperty(name, Kind::kInteger);
+        auto keyNames = property ? registry::SplitKeyPath(SectionPath(property->section)) : std::nullopt;
+        if (!keyNames) {
+            return false;
+        }
+        additions.push_back({property, std::move(*keyNames), amount});
+    }
+    return registry::Update([&additions](registry::Key& root) {
+        for (const Addition& addition : additions) {
+            registry::Key& key = registry::CreateKey(root, addition.keyNames);
+            const registry::NamedValue* stored = key.FindValue(addition.property->valueName);
+            const auto number = stored ? stored->value.AsDword() : std::nullopt;
+            const auto value = number ? static_cast<std::int32_t>(*number) : 0;
+            const std::int64_t sum =
+                std::max<std::int64_t>(value, 0) + static_cast<std::int64_t>(addition.amount);
+            const std::int64_t clamped = std::clamp<std::int64_t>(sum, 0, INT_MAX);
+            key.SetValue(addition.property->valueName,
+                         registry::Value::Dword(static_cast<std::uint32_t>(clamped)));
+        }
+        return true;
+    });
 }
 
 std::string GetPropertyString(const std::string& name, const std::string& defaultValue) {

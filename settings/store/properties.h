@@ -1,6 +1,9 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
 
 // The settings store. Every persistent setting is a property named "prop_" + value name
 // ("prop_TitleMask"); each read goes to the per-user store at once and falls back to the
@@ -11,6 +14,12 @@
 int GetPropertyInt(const std::string& name, int defaultValue);
 // Stores value; false (and nothing written) for a name that is no integer property.
 bool SetPropertyInt(const std::string& name, int value);
+
+// Adds each amount to its integer property, all in one write of the store made under its
+// lock, so that two programs counting at the same time lose nothing. A missing, negative or
+// non-integer stored value counts as 0; a sum stops at the largest int. False, and nothing
+// written, when a name is no integer property or the store cannot be written.
+bool AddToPropertyInts(std::initializer_list<std::pair<std::string_view, int>> amounts);
 
 // The stored text (UTF-8), or defaultValue under the same conditions as GetPropertyInt.
 std::string GetPropertyString(const std::string& name, const std::string& defaultValue);

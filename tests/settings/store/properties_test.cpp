@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <thread>
+#include <vector>
 
 #include "platform/registry/registry.h"
 #include "settings/file_types/file_types.h"
@@ -187,6 +189,45 @@ TEST(PropertyStore, AValueOfAnotherTypeReadsAsTheDefaultUntilItIsWritten) {
     EXPECT_EQ(registry::QueryValue(kApp + "\\MP3", "TitleMask"), registry::Value::Dword(3));
     ASSERT_TRUE(SetPropertyString("prop_TitleMask", "%1"));
     EXPECT_EQ(GetPropertyString("prop_TitleMask", ""), "%1");
+}
+
+TEST(PropertyStore, AddingToCountersIsOneWriteThatClampsAndRefusesWholesale) {
+    TempHive hive;
+    EXPECT_TRUE(AddToPropertyInts({{"prop_TotalPlaylists", 1}, {"prop_TotalSongs", 40}}));
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -9), 1);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -9), 40);
+    SetPropertyInt("prop_TotalPlaylists", -5);
+    SetPropertyInt("prop_TotalSongs", INT_MAX - 1);
+    EXPECT_TRUE(AddToPropertyInts({{"prop_TotalPlaylists", 2}, {"prop_TotalSongs", 5}}));
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -9), 2);  // a negative one counts as 0
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -9), INT_MAX);
+    // A text where a number belongs counts as 0 and becomes a number.
+    registry::SetValue(kApp + "\\Donations", "TotalSongs", registry::Value::Text("7"));
+    EXPECT_TRUE(AddToPropertyInts({{"prop_TotalSongs", 3}}));
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -9), 3);
+    // One name that is no integer property, and nothing is added.
+    EXPECT_FALSE(AddToPropertyInts({{"prop_TotalPlaylists", 1}, {"prop_TitleMask", 1}}));
+    EXPECT_FALSE(AddToPropertyInts({{"prop_TotalPlaylists", 1}, {"prop_Nothing", 1}}));
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -9), 2);
+}
+
+TEST(PropertyStore, CountersAddedFromSeveralThreadsLoseNothing) {
+    TempHive hive;
+    registry::SetSyncWrites(false);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < 25; ++i) {
+                AddToPropertyInts({{"prop_TotalPlaylists", 1}, {"prop_TotalSongs", 3}});
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    registry::SetSyncWrites(true);
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", 0), 100);
+    EXPECT_EQ(GetPropertyInt("prop_TotalSongs", 0), 300);
 }
 
 TEST(PropertyStore, ValueNamesIgnoreLetterCaseAndKeepTheirStoredSpelling) {
