@@ -99,6 +99,14 @@ bool CPlaylistFileWriter::Write(std::string_view text) {
     return !m_failed;
 }
 
+bool CPlaylistFileWriter::WriteBytesSlowly(std::string_view bytes) {
+    if (!IsOpen() || m_failed) {
+        return false;
+    }
+    Append(bytes.data(), bytes.size());
+    return !m_failed;
+}
+
 bool CPlaylistFileWriter::Flush() {
     if (!IsOpen() || m_failed) {
         return false;
@@ -126,4 +134,16 @@ bool CPlaylistFileWriter::Close() {
     m_fd = -1;
     m_used = 0;
     return flushed && !m_failed;
+}
+
+std::string ToFileText(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\n') {
+            result += '\r';
+        }
+        result += c;
+    }
+    return result;
 }

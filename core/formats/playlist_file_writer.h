@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,17 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     // Appends the text with CR LF line ends. False when no file is open or writing failed.
     bool Write(std::string_view text);
+    // Appends the bytes as they are, for text whose line ends are CR LF already (pieces
+    // made once with ToFileText): the entries of a large playlist are written this way,
+    // without a search for line ends. False when no file is open or writing failed.
+    bool WriteBytes(std::string_view bytes) {
+        if (bytes.size() <= m_buffer.size() - m_used && IsOpen() && !m_failed) {
+            CopySmall(m_buffer.data() + m_used, bytes.data(), bytes.size());
+            m_used += bytes.size();
+            return true;
+        }
+        return WriteBytesSlowly(bytes);
+    }
     // Hands the buffered bytes to the system.
     bool Flush();
     // Flushes and closes. True only when everything since Open reached the file.
@@ -31,6 +43,30 @@ public:
     int GetErrorNumber() const { return m_error; }
 
 private:
+    // memcpy for the short pieces of an entry without a call: two overlapping moves of a
+    // fixed size cover every length up to twice that size.
+    static void CopySmall(char* to, const char* from, std::size_t size) {
+        if (size >= 8 && size <= 16) {
+            char head[8], tail[8];
+            std::memcpy(head, from, 8);
+            std::memcpy(tail, from + size - 8, 8);
+            std::memcpy(to, head, 8);
+            std::memcpy(to + size - 8, tail, 8);
+        } else if (size >= 4 && size < 8) {
+            char head[4], tail[4];
+            std::memcpy(head, from, 4);
+            std::memcpy(tail, from + size - 4, 4);
+            std::memcpy(to, head, 4);
+            std::memcpy(to + size - 4, tail, 4);
+        } else if (size < 4) {
+            for (std::size_t i = 0; i < size; ++i) {
+                to[i] = from[i];
+            }
+        } else {
+            std::memcpy(to, from, size);
+        }
+    }
+    bool WriteBytesSlowly(std::string_view bytes);
     void Append(const char* data, std::size_t size);
     bool WriteOut(const char* data, std::size_t size);
 
@@ -40,3 +76,6 @@ private:
     std::vector<char> m_buffer;
     std::size_t m_used = 0;
 };
+
+// The text as Write puts it into the file: every "\n" made CR LF.
+std::string ToFileText(std::string_view text);

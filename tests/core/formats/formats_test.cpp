@@ -219,6 +219,40 @@ TEST(PlaylistFileWriter, LineEndsAcrossWritesAndBufferBoundaries) {
     EXPECT_EQ(ReadFileBytes(file), expected);
 }
 
+// Bytes go out as they are, mixed with converted text, across the buffer's end; the file
+// form of a text is what Write makes of it.
+TEST(PlaylistFileWriter, BytesAreWrittenUnchangedAndToFileTextMatchesWrite) {
+    EXPECT_EQ(ToFileText("a\nb\r\n\n"), "a\r\nb\r\r\n\r\n");
+    EXPECT_EQ(ToFileText(""), "");
+    TempFolder temp;
+    const std::string file = temp.File("bytes.txt");
+    CPlaylistFileWriter writer;
+    ASSERT_TRUE(writer.Open(file));
+    std::string expected;
+    for (int i = 0; i < 30000; ++i) {
+        const std::string piece(static_cast<std::size_t>(i % 37), static_cast<char>('a' + i % 26));
+        ASSERT_TRUE(writer.WriteBytes(piece + "\n"));
+        expected += piece + "\n";
+        if (i % 1000 == 0) {
+            ASSERT_TRUE(writer.Write("x\n"));
+            expected += "x\r\n";
+        }
+    }
+    ASSERT_TRUE(writer.Close());
+    EXPECT_EQ(ReadFileBytes(file), expected);
+    EXPECT_FALSE(writer.WriteBytes("late"));
+
+    CPlaylistFileWriter full;
+    ASSERT_TRUE(full.Open("/dev/full"));
+    bool failed = false;
+    for (int i = 0; i < 10000 && !failed; ++i) {
+        failed = !full.WriteBytes(std::string(100, 'z'));
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_FALSE(full.WriteBytes("z"));
+    EXPECT_FALSE(full.Close());
+}
+
 TEST(PlaylistFileWriter, TruncatesAndCreates) {
     TempFolder temp;
     const std::string file = temp.File("old.m3u");
