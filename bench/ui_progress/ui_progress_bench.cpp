@@ -65,7 +65,7 @@ class DiscardingTarget : public platform::IMessageTarget {
 public:
     void PostMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
         if (message == ProgressInfoMessage()) {
-            TakeProgressText(lParam);
+            FreeProgressText(lParam);
         }
     }
 };

@@ -89,7 +89,7 @@ namespace {
 
 void FreeText(const platform::PostedMessage& message) {
     if (message.message == ProgressInfoMessage() && message.lParam != 0) {
-        TakeProgressText(message.lParam);
+        FreeProgressText(message.lParam);
     }
 }
 
@@ -129,7 +129,7 @@ void CDialogMessageTarget::PostMessage(unsigned message, std::uintptr_t wParam,
         }
     }
     if (superseded != 0) {
-        TakeProgressText(superseded);
+        FreeProgressText(superseded);
     }
 }
 

@@ -113,6 +113,18 @@ protected:
     std::string m_errorText;
 };
 
+TEST(ProgressText, MadeTakenAndFreed) {
+    for (const std::string& text : {std::string(), std::string("12 of 30 files processed"),
+                                   std::string("a\0b", 3), std::string(5000, 'x')}) {
+        const std::unique_ptr<std::string> taken = TakeProgressText(MakeProgressText(text));
+        ASSERT_NE(taken, nullptr);
+        EXPECT_EQ(*taken, text);
+    }
+    EXPECT_EQ(TakeProgressText(0), nullptr);
+    FreeProgressText(MakeProgressText("not shown"));
+    FreeProgressText(0);
+}
+
 TEST_F(CreationJobTest, FullRunNotifiesEveryStepInOrderAndWritesTheFile) {
     SetPropertyString("prop_SaveMode", "Absolute");
     Add(Touch("m/one.ogg"));
@@ -280,6 +292,33 @@ TEST_F(CreationJobTest, LineBreakInAFolderOrAnExtensionFailsTheJobInBothModes) {
         EXPECT_EQ(written.find("b.og"), std::string::npos);
         EXPECT_EQ(written.find("d.ogg"), std::string::npos);
     }
+}
+
+// Names are searched for line breaks several bytes at a time: a break at any place of a
+// name of any length is found, and bytes that only resemble one (other control bytes,
+// UTF-8 bytes with the low bits of CR or LF) are written.
+TEST_F(CreationJobTest, ALineBreakAtAnyPlaceOfANameIsFoundAndNoOtherByte) {
+    int n = 0;
+    auto run = [&](const std::string& name) {
+        m_playlist.RemoveAll();
+        Add(m_root + "/" + name + ".ogg");
+        Target(m_root, "scan" + std::to_string(n++), 1);
+        return RunJob();
+    };
+    for (std::size_t length = 1; length <= 19; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const char lineBreak : {'\n', '\r'}) {
+                std::string name(length, 'a');
+                name[at] = lineBreak;
+                ASSERT_EQ(run(name), CCreationJob::kFailed) << length << " " << at;
+            }
+        }
+    }
+    const std::string lookalikes = "\t\x0b\x0c\x0e \xc5\x8a\xc4\x8d\xcd\x8a\xe2\x80\x8d";
+    ASSERT_EQ(run(lookalikes), CCreationJob::kContinue);
+    const std::string written = ReadFileBytes(m_root + "/scan" + std::to_string(n - 1) + ".m3u");
+    EXPECT_NE(written.find("#EXTINF:-1," + lookalikes + "\r\n./" + lookalikes + ".ogg\r\n"),
+              std::string::npos);
 }
 
 TEST_F(CreationJobTest, CancelAfterTheSecondOfFiveEntriesKeepsWhatWasWritten) {

@@ -95,7 +95,7 @@ TEST(RecordingMessageTarget, KeepsMessagesInOrderWithTheirParameters) {
 }
 
 TEST(RecordingMessageTarget, HookTakesOwnershipBeforeTheMessageIsVisible) {
-    // The way a progress text travels: a heap string in lParam that the receiver frees.
+    // An object made with new travels in lParam, and the receiver frees it.
     std::vector<std::string> texts;
     RecordingMessageTarget target([&texts](const PostedMessage& posted) {
         auto* text = reinterpret_cast<std::string*>(posted.lParam);

@@ -29,7 +29,7 @@ protected:
             ++runs_;
             platform::RecordingMessageTarget target([](const platform::PostedMessage& message) {
                 if (message.message == ProgressInfoMessage()) {
-                    TakeProgressText(message.lParam);
+                    FreeProgressText(message.lParam);
                 }
             });
             platform::CManualResetEvent cancel;

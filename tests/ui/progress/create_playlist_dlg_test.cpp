@@ -302,11 +302,11 @@ TEST_F(CreatePlaylistDlgTest, MessagesPostedAfterTheDialogIsGoneAreDropped) {
     std::unique_ptr<CCreatePlaylistDlg> dlg(new CCreatePlaylistDlg(&m_playlist));
     CDialogMessageTarget target(dlg.get());
     target.PostMessage(ProgressInfoMessage(), 50,
-                       reinterpret_cast<std::intptr_t>(new std::string("queued")));
+                       MakeProgressText("queued"));
     dlg.reset();  // the queued event and its text go with the dialog
     target.Detach();
     target.PostMessage(ProgressInfoMessage(), 60,
-                       reinterpret_cast<std::intptr_t>(new std::string("late")));
+                       MakeProgressText("late"));
     target.PostMessage(ProgressMarkMessage(), CCreationJob::kMarkCompleted, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(m_user.wavesPlayed, 0);
@@ -317,7 +317,7 @@ TEST_F(CreatePlaylistDlgTest, AProgressTextReplacesTheOneQueuedBeforeItButNotAcr
     CDialogMessageTarget target(&receiver);
     auto post = [&](int percent, const char* text) {
         target.PostMessage(ProgressInfoMessage(), static_cast<std::uintptr_t>(percent),
-                           reinterpret_cast<std::intptr_t>(new std::string(text)));
+                           MakeProgressText(text));
     };
     post(1, "one");
     post(2, "two");
