@@ -297,23 +297,22 @@ int CCreationJob::Prepare() {
 // somewhere else. The file system decides; when it cannot (a folder is gone), the absolute
 // form is the safe one.
 const std::string& CCreationJob::EntryPath(const CPlaylistElement& entry) {
-    // Entry folders end in a separator once set; only a folder set empty lacks one.
     const std::string& entryFolder = entry.GetFolder();
     if (m_hasLastEntryFolder && m_lastEntryFolder == entryFolder) {
         return m_lastEntryPrefix;
     }
     m_lastEntryFolder = entryFolder;
     m_hasLastEntryFolder = true;
-    if (!m_relative) {
-        m_lastEntryPrefix = entryFolder;
-        m_lastEntryPrefixHasLineBreak = HasLineBreak(m_lastEntryPrefix);
-        return m_lastEntryPrefix;
-    }
+    m_lastEntryPrefix = m_relative ? RelativePrefix(entryFolder) : entryFolder;
+    m_lastEntryPrefixHasLineBreak = HasLineBreak(m_lastEntryPrefix);
+    return m_lastEntryPrefix;
+}
+
+std::string CCreationJob::RelativePrefix(const std::string& entryFolder) {
     if (const auto known = m_prefixes.find(entryFolder); known != m_prefixes.end()) {
-        m_lastEntryPrefix = known->second;
-        m_lastEntryPrefixHasLineBreak = HasLineBreak(m_lastEntryPrefix);
-        return m_lastEntryPrefix;
+        return known->second;
     }
+    // Entry folders end in a separator once set; only a folder set empty lacks one.
     const std::string folder = AddSeparator(entryFolder, kStyle);
     std::string prefix = folder;
     const CPath entryPath(folder, true, kStyle);
@@ -328,9 +327,7 @@ const std::string& CCreationJob::EntryPath(const CPlaylistElement& entry) {
         }
     }
     m_prefixes.emplace(entryFolder, prefix);
-    m_lastEntryPrefix = std::move(prefix);
-    m_lastEntryPrefixHasLineBreak = HasLineBreak(m_lastEntryPrefix);
-    return m_lastEntryPrefix;
+    return prefix;
 }
 
 int CCreationJob::Create() {

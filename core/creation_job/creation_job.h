@@ -78,6 +78,9 @@ private:
     int Fail(const std::string& key, const std::string& filePath = {});
     void CloseAfterFailure();
     const std::string& EntryPath(const CPlaylistElement& entry);
+    // The relative form of an entry folder when it leads there, else the folder; each
+    // folder is resolved once per job.
+    std::string RelativePrefix(const std::string& entryFolder);
 
     CPlaylist& m_playlist;
     platform::IMessageTarget& m_target;
