@@ -109,93 +109,93 @@ class FluidSynthStream : public IMidiStream {
 public:
     FluidSynthStream(fluid_settings_t* settings, fluid_synth_t* synth, fluid_audio_driver_t* driver,
                      MidiStreamCallback callback)
-        : settings_(settings), synth_(synth), driver_(driver), callback_(std::move(callback)) {
-        base_ = std::chrono::steady_clock::now();
-        worker_ = std::thread([this] { Run(); });
+        : m_settings(settings), m_synth(synth), m_driver(driver), m_callback(std::move(callback)) {
+        m_base = std::chrono::steady_clock::now();
+        m_worker = std::thread([this] { Run(); });
     }
     ~FluidSynthStream() override { Close(); }
 
     int SetTimeDivision(uint32_t division) override {
-        std::lock_guard lock(mutex_);
-        if (closed_ || !scheduler_.SetTimeDivision(division)) {
+        std::lock_guard lock(m_mutex);
+        if (m_closed || !m_scheduler.SetTimeDivision(division)) {
             return kMidiInvalidParameter;
         }
         return kMidiOk;
     }
     int PrepareHeader(MidiHeader* header) override {
-        std::lock_guard lock(mutex_);
-        if (closed_ || header == nullptr || header->data == nullptr) {
+        std::lock_guard lock(m_mutex);
+        if (m_closed || header == nullptr || header->data == nullptr) {
             return kMidiInvalidParameter;
         }
-        prepared_.insert(header);
+        m_prepared.insert(header);
         header->flags |= kMidiHeaderPrepared;
         return kMidiOk;
     }
     int UnprepareHeader(MidiHeader* header) override {
-        std::lock_guard lock(mutex_);
-        if (closed_ || header == nullptr) {
+        std::lock_guard lock(m_mutex);
+        if (m_closed || header == nullptr) {
             return kMidiInvalidParameter;
         }
-        if (scheduler_.IsQueued(header) || returning_.count(header) != 0) {
+        if (m_scheduler.IsQueued(header) || m_returning.count(header) != 0) {
             return kMidiStillPlaying;
         }
-        prepared_.erase(header);
+        m_prepared.erase(header);
         header->flags &= ~kMidiHeaderPrepared;
         return kMidiOk;
     }
     int Out(MidiHeader* header) override {
         {
-            std::lock_guard lock(mutex_);
-            if (closed_ || header == nullptr) {
+            std::lock_guard lock(m_mutex);
+            if (m_closed || header == nullptr) {
                 return kMidiInvalidParameter;
             }
-            if (prepared_.count(header) == 0) {
+            if (m_prepared.count(header) == 0) {
                 return kMidiUnprepared;
             }
-            if (scheduler_.IsQueued(header) || returning_.count(header) != 0) {
+            if (m_scheduler.IsQueued(header) || m_returning.count(header) != 0) {
                 return kMidiStillPlaying;
             }
-            scheduler_.Queue(header, NowNs());
+            m_scheduler.Queue(header, NowNs());
         }
-        wake_.notify_all();
+        m_wake.notify_all();
         return kMidiOk;
     }
     int Restart() override {
         {
-            std::lock_guard lock(mutex_);
-            if (closed_) {
+            std::lock_guard lock(m_mutex);
+            if (m_closed) {
                 return kMidiInvalidParameter;
             }
-            scheduler_.Start(NowNs());
+            m_scheduler.Start(NowNs());
         }
-        wake_.notify_all();
+        m_wake.notify_all();
         return kMidiOk;
     }
     int Stop() override { return Halt(false); }
     int Reset() override { return Halt(true); }
     int ShortMessage(uint32_t message) override {
-        if (closed_) {
+        if (m_closed) {
             return kMidiInvalidParameter;
         }
-        SendToSynth(synth_, message);
+        SendToSynth(m_synth, message);
         return kMidiOk;
     }
     int Close() override {
         {
-            std::lock_guard lock(mutex_);
-            if (closed_) {
+            std::lock_guard lock(m_mutex);
+            if (m_closed) {
                 return kMidiOk;
             }
-            closed_ = true;
-            ++generation_;
+            m_closed = true;
+            ++m_generation;
         }
-        wake_.notify_all();
-        worker_.join();
-        delete_fluid_audio_driver(driver_);
-        delete_fluid_synth(synth_);
-        delete_fluid_settings(settings_);
-        if (callback_) {
-            callback_(MidiStreamMessage::Closed, nullptr);
+        m_wake.notify_all();
+        m_worker.join();
+        delete_fluid_audio_driver(m_driver);
+        delete_fluid_synth(m_synth);
+        delete_fluid_settings(m_settings);
+        if (m_callback) {
+            m_callback(MidiStreamMessage::Closed, nullptr);
         }
         return kMidiOk;
     }
@@ -203,74 +203,74 @@ public:
 private:
     int64_t NowNs() const {
         return std::chrono::duration_cast<std::chrono::nanoseconds>(
-                   std::chrono::steady_clock::now() - base_)
+                   std::chrono::steady_clock::now() - m_base)
             .count();
     }
 
     int Halt(bool resetControllers) {
         {
-            std::lock_guard lock(mutex_);
-            if (closed_) {
+            std::lock_guard lock(m_mutex);
+            if (m_closed) {
                 return kMidiInvalidParameter;
             }
-            scheduler_.Pause();
-            for (MidiHeader* h : scheduler_.TakeAll()) {
-                returning_.insert(h);
-                returnOrder_.push_back(h);
+            m_scheduler.Pause();
+            for (MidiHeader* h : m_scheduler.TakeAll()) {
+                m_returning.insert(h);
+                m_returnOrder.push_back(h);
             }
             // Events the worker collected but has not played yet belong to the old queue.
-            ++generation_;
+            ++m_generation;
         }
         if (resetControllers) {
-            ResetControllers(synth_);
+            ResetControllers(m_synth);
         } else {
-            fluid_synth_all_sounds_off(synth_, -1);
+            fluid_synth_all_sounds_off(m_synth, -1);
         }
-        wake_.notify_all();
+        m_wake.notify_all();
         return kMidiOk;
     }
 
     void Run() {
         std::vector<StreamScheduler::Action> actions;
-        std::unique_lock lock(mutex_);
-        while (!closed_) {
+        std::unique_lock lock(m_mutex);
+        while (!m_closed) {
             actions.clear();
-            for (MidiHeader* h : returnOrder_) {
+            for (MidiHeader* h : m_returnOrder) {
                 actions.push_back({StreamScheduler::Action::Done, 0, 0, h, 0});
             }
-            returnOrder_.clear();
-            const uint64_t generation = generation_;
-            scheduler_.Collect(NowNs(), actions, 64);
+            m_returnOrder.clear();
+            const uint64_t generation = m_generation;
+            m_scheduler.Collect(NowNs(), actions, 64);
             if (actions.empty()) {
-                const auto due = scheduler_.NextDueNs();
+                const auto due = m_scheduler.NextDueNs();
                 if (due) {
-                    wake_.wait_until(lock, base_ + std::chrono::nanoseconds(*due));
+                    m_wake.wait_until(lock, m_base + std::chrono::nanoseconds(*due));
                 } else {
-                    wake_.wait(lock);
+                    m_wake.wait(lock);
                 }
                 continue;
             }
             lock.unlock();
             for (const auto& a : actions) {
-                const bool stale = generation != generation_.load();
+                const bool stale = generation != m_generation.load();
                 switch (a.kind) {
                     case StreamScheduler::Action::Send:
                         if (!stale) {
-                            SendToSynth(synth_, a.message);
+                            SendToSynth(m_synth, a.message);
                         }
                         break;
                     case StreamScheduler::Action::Position:
-                        if (!stale && callback_) {
+                        if (!stale && m_callback) {
                             a.header->offset = a.offset;
-                            callback_(MidiStreamMessage::PositionCallback, a.header);
+                            m_callback(MidiStreamMessage::PositionCallback, a.header);
                         }
                         break;
                     case StreamScheduler::Action::Done: {
-                        std::lock_guard relock(mutex_);
-                        returning_.erase(a.header);
+                        std::lock_guard relock(m_mutex);
+                        m_returning.erase(a.header);
                     }
-                        if (callback_) {
-                            callback_(MidiStreamMessage::Done, a.header);
+                        if (m_callback) {
+                            m_callback(MidiStreamMessage::Done, a.header);
                         }
                         break;
                 }
@@ -279,20 +279,20 @@ private:
         }
     }
 
-    fluid_settings_t* settings_;
-    fluid_synth_t* synth_;
-    fluid_audio_driver_t* driver_;
-    MidiStreamCallback callback_;
-    std::chrono::steady_clock::time_point base_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::thread worker_;
-    std::atomic<bool> closed_{false};
-    std::atomic<uint64_t> generation_{0};
-    StreamScheduler scheduler_;
-    std::set<MidiHeader*> prepared_;
-    std::set<MidiHeader*> returning_;
-    std::vector<MidiHeader*> returnOrder_;
+    fluid_settings_t* m_settings;
+    fluid_synth_t* m_synth;
+    fluid_audio_driver_t* m_driver;
+    MidiStreamCallback m_callback;
+    std::chrono::steady_clock::time_point m_base;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_worker;
+    std::atomic<bool> m_closed{false};
+    std::atomic<uint64_t> m_generation{0};
+    StreamScheduler m_scheduler;
+    std::set<MidiHeader*> m_prepared;
+    std::set<MidiHeader*> m_returning;
+    std::vector<MidiHeader*> m_returnOrder;
 };
 
 }  // namespace
@@ -382,45 +382,45 @@ int FluidSynthFileOutput::Open(const std::string& wavPath,
     if (!MakeSynth(soundFont, &settings, &synth, wavPath.c_str())) {
         return kMidiNoDevice;
     }
-    o->settings_ = settings;
-    o->synth_ = synth;
-    o->renderer_ = new_fluid_file_renderer(synth);
-    if (o->renderer_ == nullptr) {
+    o->m_settings = settings;
+    o->m_synth = synth;
+    o->m_renderer = new_fluid_file_renderer(synth);
+    if (o->m_renderer == nullptr) {
         return kMidiNoDevice;  // the destructor releases the synthesizer
     }
     double rate = 44100;
     fluid_settings_getnum(settings, "synth.sample-rate", &rate);
-    o->sampleRate_ = static_cast<int>(rate);
-    fluid_settings_getint(settings, "audio.period-size", &o->periodSize_);
+    o->m_sampleRate = static_cast<int>(rate);
+    fluid_settings_getint(settings, "audio.period-size", &o->m_periodSize);
     FluidSynthFileOutput* self = o.get();
-    o->device_.sink = [self](uint32_t message) { SendToSynth(self->synth_, message); };
-    o->device_.renderUntil = [self](int64_t timeNs) { self->RenderUntil(timeNs); };
+    o->m_device.sink = [self](uint32_t message) { SendToSynth(self->m_synth, message); };
+    o->m_device.renderUntil = [self](int64_t timeNs) { self->RenderUntil(timeNs); };
     *output = std::move(o);
     return kMidiOk;
 }
 
 void FluidSynthFileOutput::RenderUntil(int64_t timeNs) {
     const int64_t target =
-        static_cast<int64_t>(static_cast<long double>(timeNs) * sampleRate_ / 1e9L);
-    while (renderer_ != nullptr && framesWritten_ + periodSize_ <= target) {
-        if (fluid_file_renderer_process_block(renderer_) != FLUID_OK) {
+        static_cast<int64_t>(static_cast<long double>(timeNs) * m_sampleRate / 1e9L);
+    while (m_renderer != nullptr && m_framesWritten + m_periodSize <= target) {
+        if (fluid_file_renderer_process_block(m_renderer) != FLUID_OK) {
             break;
         }
-        framesWritten_ += periodSize_;
+        m_framesWritten += m_periodSize;
     }
 }
 
 FluidSynthFileOutput::~FluidSynthFileOutput() {
-    device_.sink = nullptr;
-    device_.renderUntil = nullptr;
-    if (renderer_ != nullptr) {
-        delete_fluid_file_renderer(renderer_);
+    m_device.sink = nullptr;
+    m_device.renderUntil = nullptr;
+    if (m_renderer != nullptr) {
+        delete_fluid_file_renderer(m_renderer);
     }
-    if (synth_ != nullptr) {
-        delete_fluid_synth(synth_);
+    if (m_synth != nullptr) {
+        delete_fluid_synth(m_synth);
     }
-    if (settings_ != nullptr) {
-        delete_fluid_settings(settings_);
+    if (m_settings != nullptr) {
+        delete_fluid_settings(m_settings);
     }
 }
 

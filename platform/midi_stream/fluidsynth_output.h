@@ -30,21 +30,21 @@ public:
                     const std::string& soundFont = {});
     ~FluidSynthFileOutput();
 
-    VirtualMidiDevice& Device() { return device_; }
-    int SampleRate() const { return sampleRate_; }
-    int64_t FramesWritten() const { return framesWritten_; }
+    VirtualMidiDevice& Device() { return m_device; }
+    int SampleRate() const { return m_sampleRate; }
+    int64_t FramesWritten() const { return m_framesWritten; }
 
 private:
     FluidSynthFileOutput() = default;
     void RenderUntil(int64_t timeNs);
 
-    VirtualMidiDevice device_;
-    _fluid_hashtable_t* settings_ = nullptr;
-    _fluid_synth_t* synth_ = nullptr;
-    _fluid_file_renderer_t* renderer_ = nullptr;
-    int sampleRate_ = 44100;
-    int periodSize_ = 64;
-    int64_t framesWritten_ = 0;
+    VirtualMidiDevice m_device;
+    _fluid_hashtable_t* m_settings = nullptr;
+    _fluid_synth_t* m_synth = nullptr;
+    _fluid_file_renderer_t* m_renderer = nullptr;
+    int m_sampleRate = 44100;
+    int m_periodSize = 64;
+    int64_t m_framesWritten = 0;
 };
 
 }  // namespace platform

@@ -20,32 +20,32 @@ bool StreamScheduler::SetTimeDivision(uint32_t division) {
     if ((division & 0x8000) != 0 && ((division & 0xFF) == 0 || (division >> 8) == 0x80)) {
         return false;  // SMPTE with no ticks per frame or no frames
     }
-    division_ = division;
+    m_division = division;
     return true;
 }
 
 void StreamScheduler::Queue(MidiHeader* header, int64_t nowNs) {
-    if (queue_.empty()) {
-        offset_ = 0;
-        if (running_ && nowNs - lastEventNs_ > kCatchUpLimitNs) {
-            lastEventNs_ = nowNs;
+    if (m_queue.empty()) {
+        m_offset = 0;
+        if (m_running && nowNs - m_lastEventNs > kCatchUpLimitNs) {
+            m_lastEventNs = nowNs;
         }
     }
     header->flags = (header->flags & ~kMidiHeaderDone) | kMidiHeaderInQueue;
-    queue_.push_back(header);
+    m_queue.push_back(header);
 }
 
 void StreamScheduler::Start(int64_t nowNs) {
-    if (!running_) {
-        running_ = true;
-        lastEventNs_ = nowNs;
+    if (!m_running) {
+        m_running = true;
+        m_lastEventNs = nowNs;
     }
 }
 
 std::vector<MidiHeader*> StreamScheduler::TakeAll() {
-    std::vector<MidiHeader*> taken(queue_.begin(), queue_.end());
-    queue_.clear();
-    offset_ = 0;
+    std::vector<MidiHeader*> taken(m_queue.begin(), m_queue.end());
+    m_queue.clear();
+    m_offset = 0;
     for (MidiHeader* h : taken) {
         h->flags = (h->flags & ~kMidiHeaderInQueue) | kMidiHeaderDone;
     }
@@ -53,64 +53,64 @@ std::vector<MidiHeader*> StreamScheduler::TakeAll() {
 }
 
 bool StreamScheduler::IsQueued(const MidiHeader* header) const {
-    return std::find(queue_.begin(), queue_.end(), header) != queue_.end();
+    return std::find(m_queue.begin(), m_queue.end(), header) != m_queue.end();
 }
 
 int64_t StreamScheduler::TicksToNs(uint32_t ticks) const {
     long double ns;
-    if ((division_ & 0x8000) != 0) {
-        const int framesPerSecond = 256 - static_cast<int>(division_ >> 8);
-        const int ticksPerFrame = static_cast<int>(division_ & 0xFF);
+    if ((m_division & 0x8000) != 0) {
+        const int framesPerSecond = 256 - static_cast<int>(m_division >> 8);
+        const int ticksPerFrame = static_cast<int>(m_division & 0xFF);
         ns = static_cast<long double>(ticks) * 1e9L / (framesPerSecond * ticksPerFrame);
     } else {
-        ns = static_cast<long double>(ticks) * tempo_ * 1000.0L / division_;
+        ns = static_cast<long double>(ticks) * m_tempo * 1000.0L / m_division;
     }
     return static_cast<int64_t>(ns);
 }
 
 bool StreamScheduler::FinishFrontIfDone(std::vector<Action>& out) {
-    MidiHeader* front = queue_.front();
+    MidiHeader* front = m_queue.front();
     const uint32_t end = std::min(front->bytesRecorded, front->bufferLength);
-    if (front->data != nullptr && offset_ + sizeof(MidiStreamEvent) <= end) {
+    if (front->data != nullptr && m_offset + sizeof(MidiStreamEvent) <= end) {
         return false;
     }
-    queue_.pop_front();
-    offset_ = 0;
+    m_queue.pop_front();
+    m_offset = 0;
     front->flags = (front->flags & ~kMidiHeaderInQueue) | kMidiHeaderDone;
-    out.push_back({Action::Done, lastEventNs_, 0, front, 0});
+    out.push_back({Action::Done, m_lastEventNs, 0, front, 0});
     return true;
 }
 
 void StreamScheduler::Collect(int64_t nowNs, std::vector<Action>& out, size_t maxActions) {
-    while (running_ && !queue_.empty() && out.size() < maxActions) {
+    while (m_running && !m_queue.empty() && out.size() < maxActions) {
         if (FinishFrontIfDone(out)) {
             continue;
         }
-        MidiHeader* front = queue_.front();
+        MidiHeader* front = m_queue.front();
         MidiStreamEvent e;
-        std::memcpy(&e, front->data + offset_, sizeof e);
-        const int64_t due = lastEventNs_ + TicksToNs(e.deltaTicks);
+        std::memcpy(&e, front->data + m_offset, sizeof e);
+        const int64_t due = m_lastEventNs + TicksToNs(e.deltaTicks);
         if (due > nowNs) {
             return;
         }
-        lastEventNs_ = due;
-        const uint32_t eventOffset = offset_;
+        m_lastEventNs = due;
+        const uint32_t eventOffset = m_offset;
         if ((e.event & kMidiEventLong) != 0) {
             // Parameter bytes follow, padded to whole words; this stream plays none of them.
             const uint64_t length = (static_cast<uint64_t>(e.event & 0xFFFFFF) + 3) & ~3ull;
-            const uint64_t next = offset_ + sizeof e + length;
-            offset_ =
+            const uint64_t next = m_offset + sizeof e + length;
+            m_offset =
                 next > front->bytesRecorded ? front->bytesRecorded : static_cast<uint32_t>(next);
             continue;
         }
-        offset_ += sizeof e;
+        m_offset += sizeof e;
         switch (EventType(e.event)) {
             case kMidiEventShortMessage:
                 out.push_back({Action::Send, due, e.event & 0xFFFFFF, nullptr, 0});
                 break;
             case kMidiEventTempo:
                 if ((e.event & 0xFFFFFF) != 0) {
-                    tempo_ = e.event & 0xFFFFFF;
+                    m_tempo = e.event & 0xFFFFFF;
                 }
                 break;
             default:
@@ -123,17 +123,17 @@ void StreamScheduler::Collect(int64_t nowNs, std::vector<Action>& out, size_t ma
 }
 
 std::optional<int64_t> StreamScheduler::NextDueNs() const {
-    if (!running_ || queue_.empty()) {
+    if (!m_running || m_queue.empty()) {
         return std::nullopt;
     }
-    const MidiHeader* front = queue_.front();
+    const MidiHeader* front = m_queue.front();
     const uint32_t end = std::min(front->bytesRecorded, front->bufferLength);
-    if (front->data == nullptr || offset_ + sizeof(MidiStreamEvent) > end) {
-        return lastEventNs_;
+    if (front->data == nullptr || m_offset + sizeof(MidiStreamEvent) > end) {
+        return m_lastEventNs;
     }
     MidiStreamEvent e;
-    std::memcpy(&e, front->data + offset_, sizeof e);
-    return lastEventNs_ + TicksToNs(e.deltaTicks);
+    std::memcpy(&e, front->data + m_offset, sizeof e);
+    return m_lastEventNs + TicksToNs(e.deltaTicks);
 }
 
 }  // namespace platform

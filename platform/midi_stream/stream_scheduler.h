@@ -24,13 +24,13 @@ public:
 
     // Nonzero division only; see IMidiStream::SetTimeDivision.
     bool SetTimeDivision(uint32_t division);
-    uint32_t TimeDivision() const { return division_; }
-    uint32_t Tempo() const { return tempo_; }
+    uint32_t TimeDivision() const { return m_division; }
+    uint32_t Tempo() const { return m_tempo; }
 
     void Queue(MidiHeader* header, int64_t nowNs);
     void Start(int64_t nowNs);
-    void Pause() { running_ = false; }
-    bool Running() const { return running_; }
+    void Pause() { m_running = false; }
+    bool Running() const { return m_running; }
     // Takes every queued buffer out of the queue, marked done, in queue order.
     std::vector<MidiHeader*> TakeAll();
     bool IsQueued(const MidiHeader* header) const;
@@ -45,12 +45,12 @@ private:
     // Drops finished or unreadable buffers from the front; returns the first one's done action.
     bool FinishFrontIfDone(std::vector<Action>& out);
 
-    std::deque<MidiHeader*> queue_;
-    uint32_t offset_ = 0;      // read position in the front buffer
-    int64_t lastEventNs_ = 0;  // stream time of the last event played
-    bool running_ = false;
-    uint32_t division_ = 96;
-    uint32_t tempo_ = kDefaultMidiTempo;
+    std::deque<MidiHeader*> m_queue;
+    uint32_t m_offset = 0;      // read position in the front buffer
+    int64_t m_lastEventNs = 0;  // stream time of the last event played
+    bool m_running = false;
+    uint32_t m_division = 96;
+    uint32_t m_tempo = kDefaultMidiTempo;
 };
 
 }  // namespace platform

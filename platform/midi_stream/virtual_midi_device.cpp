@@ -7,91 +7,91 @@ namespace platform {
 
 class VirtualMidiDevice::Stream : public IMidiStream {
 public:
-    explicit Stream(VirtualMidiDevice* device) : device_(device) {}
+    explicit Stream(VirtualMidiDevice* device) : m_device(device) {}
     ~Stream() override { Close(); }
 
     int SetTimeDivision(uint32_t division) override {
-        if (device_ == nullptr || !device_->scheduler_.SetTimeDivision(division)) {
+        if (m_device == nullptr || !m_device->m_scheduler.SetTimeDivision(division)) {
             return kMidiInvalidParameter;
         }
-        device_->calls.push_back("division " + std::to_string(division));
+        m_device->calls.push_back("division " + std::to_string(division));
         return kMidiOk;
     }
     int PrepareHeader(MidiHeader* header) override {
-        if (device_ == nullptr || header == nullptr || header->data == nullptr) {
+        if (m_device == nullptr || header == nullptr || header->data == nullptr) {
             return kMidiInvalidParameter;
         }
-        device_->prepared_.insert(header);
+        m_device->m_prepared.insert(header);
         header->flags |= kMidiHeaderPrepared;
-        device_->calls.push_back("prepare");
+        m_device->calls.push_back("prepare");
         return kMidiOk;
     }
     int UnprepareHeader(MidiHeader* header) override {
-        if (device_ == nullptr || header == nullptr) {
+        if (m_device == nullptr || header == nullptr) {
             return kMidiInvalidParameter;
         }
-        if (device_->scheduler_.IsQueued(header)) {
+        if (m_device->m_scheduler.IsQueued(header)) {
             return kMidiStillPlaying;
         }
-        device_->prepared_.erase(header);
+        m_device->m_prepared.erase(header);
         header->flags &= ~kMidiHeaderPrepared;
-        device_->calls.push_back("unprepare");
+        m_device->calls.push_back("unprepare");
         return kMidiOk;
     }
     int Out(MidiHeader* header) override {
-        if (device_ == nullptr || header == nullptr) {
+        if (m_device == nullptr || header == nullptr) {
             return kMidiInvalidParameter;
         }
-        if (device_->prepared_.count(header) == 0) {
+        if (m_device->m_prepared.count(header) == 0) {
             return kMidiUnprepared;
         }
-        if (device_->scheduler_.IsQueued(header)) {
+        if (m_device->m_scheduler.IsQueued(header)) {
             return kMidiStillPlaying;
         }
-        device_->scheduler_.Queue(header, device_->now_);
-        device_->calls.push_back("out");
+        m_device->m_scheduler.Queue(header, m_device->m_now);
+        m_device->calls.push_back("out");
         return kMidiOk;
     }
     int Restart() override {
-        if (device_ == nullptr) {
+        if (m_device == nullptr) {
             return kMidiInvalidParameter;
         }
-        device_->scheduler_.Start(device_->now_);
-        device_->calls.push_back("restart");
+        m_device->m_scheduler.Start(m_device->m_now);
+        m_device->calls.push_back("restart");
         return kMidiOk;
     }
     int Stop() override {
-        if (device_ == nullptr) {
+        if (m_device == nullptr) {
             return kMidiInvalidParameter;
         }
-        device_->calls.push_back("stop");
-        device_->ReturnAll();
+        m_device->calls.push_back("stop");
+        m_device->ReturnAll();
         return kMidiOk;
     }
     int Reset() override {
-        if (device_ == nullptr) {
+        if (m_device == nullptr) {
             return kMidiInvalidParameter;
         }
-        device_->calls.push_back("reset");
-        device_->ReturnAll();
+        m_device->calls.push_back("reset");
+        m_device->ReturnAll();
         return kMidiOk;
     }
     int ShortMessage(uint32_t message) override {
-        if (device_ == nullptr) {
+        if (m_device == nullptr) {
             return kMidiInvalidParameter;
         }
-        device_->messages.push_back({device_->now_, message & 0xFFFFFF, true});
-        if (device_->sink) {
-            device_->sink(message & 0xFFFFFF);
+        m_device->messages.push_back({m_device->m_now, message & 0xFFFFFF, true});
+        if (m_device->sink) {
+            m_device->sink(message & 0xFFFFFF);
         }
         return kMidiOk;
     }
     int Close() override {
-        if (device_ == nullptr) {
+        if (m_device == nullptr) {
             return kMidiOk;
         }
-        VirtualMidiDevice* device = std::exchange(device_, nullptr);
-        MidiStreamCallback callback = std::move(device->callback_);
+        VirtualMidiDevice* device = std::exchange(m_device, nullptr);
+        MidiStreamCallback callback = std::move(device->m_callback);
         device->calls.push_back("close");
         ++device->closes;
         device->Detach();
@@ -101,15 +101,15 @@ public:
         return kMidiOk;
     }
 
-    void Orphan() { device_ = nullptr; }
+    void Orphan() { m_device = nullptr; }
 
 private:
-    VirtualMidiDevice* device_;
+    VirtualMidiDevice* m_device;
 };
 
 VirtualMidiDevice::~VirtualMidiDevice() {
-    if (open_ != nullptr) {
-        open_->Orphan();
+    if (m_open != nullptr) {
+        m_open->Orphan();
     }
 }
 
@@ -121,35 +121,35 @@ MidiStreamFactory VirtualMidiDevice::Factory() {
         if (openResult != kMidiOk) {
             return openResult;
         }
-        if (open_ != nullptr) {
+        if (m_open != nullptr) {
             return static_cast<int>(kMidiError);  // the device is busy
         }
-        scheduler_ = StreamScheduler();
-        prepared_.clear();
-        callback_ = std::move(callback);
+        m_scheduler = StreamScheduler();
+        m_prepared.clear();
+        m_callback = std::move(callback);
         auto s = std::make_unique<Stream>(this);
-        open_ = s.get();
+        m_open = s.get();
         ++opens;
         calls.push_back("open");
         *stream = std::move(s);
-        if (callback_) {
-            callback_(MidiStreamMessage::Opened, nullptr);
+        if (m_callback) {
+            m_callback(MidiStreamMessage::Opened, nullptr);
         }
         return static_cast<int>(kMidiOk);
     };
 }
 
 void VirtualMidiDevice::Detach() {
-    scheduler_.TakeAll();
-    scheduler_.Pause();
-    prepared_.clear();
-    open_ = nullptr;
+    m_scheduler.TakeAll();
+    m_scheduler.Pause();
+    m_prepared.clear();
+    m_open = nullptr;
 }
 
 size_t VirtualMidiDevice::QueuedBuffers() const {
     size_t n = 0;
-    for (MidiHeader* h : prepared_) {
-        n += scheduler_.IsQueued(h) ? 1 : 0;
+    for (MidiHeader* h : m_prepared) {
+        n += m_scheduler.IsQueued(h) ? 1 : 0;
     }
     return n;
 }
@@ -166,41 +166,41 @@ void VirtualMidiDevice::Deliver(const StreamScheduler::Action& action) {
             }
             break;
         case StreamScheduler::Action::Done:
-            if (callback_) {
-                callback_(MidiStreamMessage::Done, action.header);
+            if (m_callback) {
+                m_callback(MidiStreamMessage::Done, action.header);
             }
             break;
         case StreamScheduler::Action::Position:
             action.header->offset = action.offset;
-            if (callback_) {
-                callback_(MidiStreamMessage::PositionCallback, action.header);
+            if (m_callback) {
+                m_callback(MidiStreamMessage::PositionCallback, action.header);
             }
             break;
     }
 }
 
 void VirtualMidiDevice::ReturnAll() {
-    scheduler_.Pause();
+    m_scheduler.Pause();
     // The buffers come back before Stop and Reset return, as they do from a real device
     // whose callback thread is quick; the owner may already be waiting for them.
-    for (MidiHeader* h : scheduler_.TakeAll()) {
-        if (callback_) {
-            callback_(MidiStreamMessage::Done, h);
+    for (MidiHeader* h : m_scheduler.TakeAll()) {
+        if (m_callback) {
+            m_callback(MidiStreamMessage::Done, h);
         }
     }
 }
 
 void VirtualMidiDevice::AdvanceBy(int64_t ns) {
-    const int64_t target = now_ + ns;
+    const int64_t target = m_now + ns;
     std::vector<StreamScheduler::Action> actions;
     size_t atThisInstant = 0;
-    int64_t instant = now_;
-    while (!hitActionLimit && open_ != nullptr) {
-        const auto due = scheduler_.NextDueNs();
+    int64_t instant = m_now;
+    while (!hitActionLimit && m_open != nullptr) {
+        const auto due = m_scheduler.NextDueNs();
         if (!due || *due > target) {
             break;
         }
-        const int64_t at = std::max(*due, now_);
+        const int64_t at = std::max(*due, m_now);
         if (at != instant) {
             instant = at;
             atThisInstant = 0;
@@ -214,9 +214,9 @@ void VirtualMidiDevice::AdvanceBy(int64_t ns) {
         actions.clear();
         // One event at a time: a callback may queue or return buffers, which changes what
         // follows. An event may bring its position callback along.
-        scheduler_.Collect(target, actions, 1);
+        m_scheduler.Collect(target, actions, 1);
         for (const StreamScheduler::Action& a : actions) {
-            now_ = std::max(now_, a.timeNs);
+            m_now = std::max(m_now, a.timeNs);
             ++atThisInstant;
             if (actionBudget > 0) {
                 --actionBudget;
@@ -227,9 +227,9 @@ void VirtualMidiDevice::AdvanceBy(int64_t ns) {
             break;
         }
     }
-    now_ = target;
+    m_now = target;
     if (renderUntil) {
-        renderUntil(now_);
+        renderUntil(m_now);
     }
 }
 

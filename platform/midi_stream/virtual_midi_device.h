@@ -38,12 +38,12 @@ public:
     // the queue ran dry.
     bool RunUntilIdle(int64_t maxNs, int64_t stepNs = 10'000'000);
 
-    int64_t NowNs() const { return now_; }
-    bool IsOpen() const { return open_ != nullptr; }
-    bool IsRunning() const { return scheduler_.Running(); }
+    int64_t NowNs() const { return m_now; }
+    bool IsOpen() const { return m_open != nullptr; }
+    bool IsRunning() const { return m_scheduler.Running(); }
     size_t QueuedBuffers() const;
-    uint32_t TimeDivision() const { return scheduler_.TimeDivision(); }
-    uint32_t Tempo() const { return scheduler_.Tempo(); }
+    uint32_t TimeDivision() const { return m_scheduler.TimeDivision(); }
+    uint32_t Tempo() const { return m_scheduler.Tempo(); }
 
     // Set to make the next opens fail with this result (kMidiOk opens normally).
     int openResult = kMidiOk;
@@ -74,11 +74,11 @@ private:
     void ReturnAll();
     void Detach();
 
-    Stream* open_ = nullptr;
-    StreamScheduler scheduler_;
-    MidiStreamCallback callback_;
-    std::set<MidiHeader*> prepared_;
-    int64_t now_ = 0;
+    Stream* m_open = nullptr;
+    StreamScheduler m_scheduler;
+    MidiStreamCallback m_callback;
+    std::set<MidiHeader*> m_prepared;
+    int64_t m_now = 0;
 };
 
 }  // namespace platform

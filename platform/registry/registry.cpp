@@ -45,24 +45,24 @@ std::string HiveFolder() {
 
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+        if (m_fd >= 0) {
+            ::close(m_fd);
         }
     }
-    int get() const { return fd_; }
+    int get() const { return m_fd; }
     // Closes now and tells whether the close succeeded (a failed close can lose data).
     bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_fd;
+        m_fd = -1;
         return fd < 0 || ::close(fd) == 0;
     }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 bool WriteAll(int fd, std::string_view bytes) {

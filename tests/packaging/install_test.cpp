@@ -91,38 +91,38 @@ protected:
     static void SetUpTestSuite() {
         char pattern[] = "/tmp/tracklace_install_XXXXXX";
         if (mkdtemp(pattern) == nullptr) {
-            *error_ = "no temporary folder";
+            *m_error = "no temporary folder";
             return;
         }
-        *prefix_ = pattern;
+        *m_prefix = pattern;
         // The cmake that configured the build installs it, as its cache records.
         std::smatch cmake;
         const std::string cache = ReadFile(fs::path(TRACKLACE_BINARY_DIR) / "CMakeCache.txt");
         if (!std::regex_search(cache, cmake, std::regex("\nCMAKE_COMMAND:INTERNAL=([^\r\n]+)"))) {
-            *error_ = "the build's CMakeCache.txt names no cmake";
+            *m_error = "the build's CMakeCache.txt names no cmake";
             return;
         }
         const auto install =
             RunCommand(Quoted(cmake[1].str()) + " --install " + Quoted(TRACKLACE_BINARY_DIR) +
-                       " --prefix " + Quoted(*prefix_));
+                       " --prefix " + Quoted(*m_prefix));
         if (install.exitCode != 0) {
-            *error_ = "cmake --install failed: " + install.output;
+            *m_error = "cmake --install failed: " + install.output;
         }
     }
 
     static void TearDownTestSuite() {
-        if (!prefix_->empty()) {
+        if (!m_prefix->empty()) {
             std::error_code ignored;
-            fs::remove_all(*prefix_, ignored);
+            fs::remove_all(*m_prefix, ignored);
         }
     }
 
-    void SetUp() override { ASSERT_EQ(*error_, ""); }
+    void SetUp() override { ASSERT_EQ(*m_error, ""); }
 
-    static fs::path Installed(const std::string& relative) { return *prefix_ / relative; }
+    static fs::path Installed(const std::string& relative) { return *m_prefix / relative; }
 
-    static inline fs::path* prefix_ = new fs::path;
-    static inline std::string* error_ = new std::string;
+    static inline fs::path* m_prefix = new fs::path;
+    static inline std::string* m_error = new std::string;
 };
 
 TEST_F(InstalledLayout, HoldsTheProgramAndItsDesktopFiles) {

@@ -13,31 +13,31 @@ public:
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tracklace-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
+            m_path = pattern;
         }
     }
     ~TempFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(m_path, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
 
     // Writes a small file (parents made as needed) and returns its path.
     std::string File(const std::string& name, const std::string& content = "x") const {
-        const auto path = path_ / name;
+        const auto path = m_path / name;
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << content;
         return path.string();
     }
     std::string Folder(const std::string& name) const {
-        std::filesystem::create_directories(path_ / name);
-        return (path_ / name).string();
+        std::filesystem::create_directories(m_path / name);
+        return (m_path / name).string();
     }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };

@@ -72,20 +72,20 @@ bool CSingleInstance::Acquire(std::function<void()> activate) {
         }
         return false;
     }
-    lockFd_ = fd;
-    activate_ = std::move(activate);
+    m_lockFd = fd;
+    m_activate = std::move(activate);
     // Whoever held the lock before has gone, so a socket left behind is stale.
     QLocalServer::removeServer(socketPath);
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (server_->listen(socketPath)) {
-        connect(server_, &QLocalServer::newConnection, this, &CSingleInstance::OnConnection);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (m_server->listen(socketPath)) {
+        connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::OnConnection);
     }
     return true;
 }
 
 void CSingleInstance::OnConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {
@@ -96,8 +96,8 @@ void CSingleInstance::OnConnection() {
                 // The answer tells the caller that it reached this program.
                 socket->write(QByteArray(kMessageName) + "\n");
                 socket->flush();
-                if (activate_) {
-                    activate_();
+                if (m_activate) {
+                    m_activate();
                 }
             }
         });
@@ -105,15 +105,15 @@ void CSingleInstance::OnConnection() {
 }
 
 void CSingleInstance::Release() {
-    if (server_ != nullptr) {
-        server_->close();
-        delete server_;
-        server_ = nullptr;
+    if (m_server != nullptr) {
+        m_server->close();
+        delete m_server;
+        m_server = nullptr;
     }
-    if (lockFd_ >= 0) {
+    if (m_lockFd >= 0) {
         // The lock file itself stays: removing it would race with a start taking it.
-        flock(lockFd_, LOCK_UN);
-        close(lockFd_);
-        lockFd_ = -1;
+        flock(m_lockFd, LOCK_UN);
+        close(m_lockFd);
+        m_lockFd = -1;
     }
 }

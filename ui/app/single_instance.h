@@ -31,12 +31,12 @@ public:
     bool Acquire(std::function<void()> activate);
     // Gives the marker back; also done on destruction.
     void Release();
-    bool IsHeld() const { return lockFd_ >= 0; }
+    bool IsHeld() const { return m_lockFd >= 0; }
 
 private:
     void OnConnection();
 
-    int lockFd_ = -1;
-    QLocalServer* server_ = nullptr;
-    std::function<void()> activate_;
+    int m_lockFd = -1;
+    QLocalServer* m_server = nullptr;
+    std::function<void()> m_activate;
 };

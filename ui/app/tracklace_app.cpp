@@ -15,35 +15,35 @@ bool CTracklaceApp::InitInstance() {
     QCoreApplication::setApplicationName("Tracklace3");
 
     if (GetPropertyInt("prop_SingleInstance", 1) != 0) {
-        singleInstance_ = std::make_unique<CSingleInstance>();
-        if (!singleInstance_->Acquire([this] { ActivateMainWindow(); })) {
-            singleInstance_.reset();
+        m_singleInstance = std::make_unique<CSingleInstance>();
+        if (!m_singleInstance->Acquire([this] { ActivateMainWindow(); })) {
+            m_singleInstance.reset();
             return false;
         }
     }
 
     {
         CTracklaceDlg dialog;
-        mainWindow_ = &dialog;
+        m_mainWindow = &dialog;
         // The same dialog object, and with it the playlist, serves every opening.
         while (dialog.exec() == kRestartResult) {
         }
-        mainWindow_ = nullptr;
+        m_mainWindow = nullptr;
     }
 
-    singleInstance_.reset();
+    m_singleInstance.reset();
     return false;
 }
 
 void CTracklaceApp::ActivateMainWindow() {
-    if (mainWindow_ == nullptr) {
+    if (m_mainWindow == nullptr) {
         return;
     }
-    if (mainWindow_->isMinimized()) {
-        mainWindow_->showNormal();
+    if (m_mainWindow->isMinimized()) {
+        m_mainWindow->showNormal();
     } else {
-        mainWindow_->show();
+        m_mainWindow->show();
     }
-    mainWindow_->raise();
-    mainWindow_->activateWindow();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
 }

@@ -20,11 +20,11 @@ public:
     bool InitInstance();
 
     // The main window while it runs, null before and after.
-    CTracklaceDlg* GetMainWindow() const { return mainWindow_; }
+    CTracklaceDlg* GetMainWindow() const { return m_mainWindow; }
 
 private:
     void ActivateMainWindow();
 
-    std::unique_ptr<CSingleInstance> singleInstance_;
-    CTracklaceDlg* mainWindow_ = nullptr;
+    std::unique_ptr<CSingleInstance> m_singleInstance;
+    CTracklaceDlg* m_mainWindow = nullptr;
 };

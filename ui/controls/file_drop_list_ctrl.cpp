@@ -62,7 +62,7 @@ bool CFileDropListCtrl::SetDropMode(const DropMode& mode) {
     if ((mode.flags & DropMode::kCallback) != 0 && !mode.callback) {
         return false;
     }
-    mode_ = mode;
+    m_mode = mode;
     return true;
 }
 
@@ -113,13 +113,13 @@ bool CFileDropListCtrl::IsAcceptedPath(const std::string& path) const {
     if (path.empty() || stat(path.c_str(), &status) != 0) {
         return false;
     }
-    if ((mode_.flags & DropMode::kAcceptFolders) != 0 && S_ISDIR(status.st_mode)) {
+    if ((m_mode.flags & DropMode::kAcceptFolders) != 0 && S_ISDIR(status.st_mode)) {
         return true;
     }
-    if ((mode_.flags & DropMode::kAcceptFiles) == 0 || !S_ISREG(status.st_mode)) {
+    if ((m_mode.flags & DropMode::kAcceptFiles) == 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
-    if ((mode_.flags & DropMode::kUseFilter) == 0) {
+    if ((m_mode.flags & DropMode::kUseFilter) == 0) {
         return true;
     }
     const std::string extension = ExtensionWithDot(path);
@@ -127,9 +127,10 @@ bool CFileDropListCtrl::IsAcceptedPath(const std::string& path) const {
         return false;
     }
     size_t start = 0;
-    while (start <= mode_.filter.size()) {
-        const auto end = std::min(mode_.filter.find(';', start), mode_.filter.size());
-        if (platform::EqualsIgnoringAsciiCase(mode_.filter.substr(start, end - start), extension)) {
+    while (start <= m_mode.filter.size()) {
+        const auto end = std::min(m_mode.filter.find(';', start), m_mode.filter.size());
+        if (platform::EqualsIgnoringAsciiCase(m_mode.filter.substr(start, end - start),
+                                              extension)) {
             return true;
         }
         start = end + 1;
@@ -138,8 +139,8 @@ bool CFileDropListCtrl::IsAcceptedPath(const std::string& path) const {
 }
 
 void CFileDropListCtrl::dragEnterEvent(QDragEnterEvent* event) {
-    dragAccepted_ = OffersLocalFiles(event->mimeData());
-    if (dragAccepted_) {
+    m_dragAccepted = OffersLocalFiles(event->mimeData());
+    if (m_dragAccepted) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -148,7 +149,7 @@ void CFileDropListCtrl::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CFileDropListCtrl::dragMoveEvent(QDragMoveEvent* event) {
-    if (!dragAccepted_) {
+    if (!m_dragAccepted) {
         event->ignore();
         return;
     }
@@ -171,7 +172,7 @@ void CFileDropListCtrl::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void CFileDropListCtrl::dragLeaveEvent(QDragLeaveEvent* event) {
-    dragAccepted_ = false;
+    m_dragAccepted = false;
     // The highlight that followed the pointer goes with it.
     if (selectionModel() != nullptr) {
         selectionModel()->clearSelection();
@@ -180,17 +181,17 @@ void CFileDropListCtrl::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void CFileDropListCtrl::dropEvent(QDropEvent* event) {
-    notification_.paths.clear();
-    dragAccepted_ = false;
+    m_notification.paths.clear();
+    m_dragAccepted = false;
     const QModelIndex index = indexAt(event->position().toPoint());
-    notification_.dropIndex = index.isValid() ? index.row() : -1;
+    m_notification.dropIndex = index.isValid() ? index.row() : -1;
     const QMimeData* data = event->mimeData();
     if (data == nullptr || !data->hasUrls()) {
         event->ignore();
         return;
     }
     bool anyAccepted = false;
-    const bool callbackMode = (mode_.flags & DropMode::kCallback) != 0;
+    const bool callbackMode = (m_mode.flags & DropMode::kCallback) != 0;
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile()) {
             continue;
@@ -205,14 +206,14 @@ void CFileDropListCtrl::dropEvent(QDropEvent* event) {
         }
         anyAccepted = true;
         if (callbackMode) {
-            notification_.paths.push_back(path);
+            m_notification.paths.push_back(path);
         } else {
             InsertPath(path);
         }
     }
-    if (callbackMode && mode_.callback) {
-        notification_.list = this;
-        mode_.callback(notification_);
+    if (callbackMode && m_mode.callback) {
+        m_notification.list = this;
+        m_mode.callback(m_notification);
     }
     if (!anyAccepted) {
         toolkit::UserInteraction().PlaySystemSound(kSystemHand);
@@ -229,7 +230,7 @@ void CFileDropListCtrl::InsertPath(const std::string& path) {
         return;
     }
     const QString text = QString::fromStdString(path);
-    if ((mode_.flags & DropMode::kAllowDuplicates) == 0 && items->rowCount() > 0) {
+    if ((m_mode.flags & DropMode::kAllowDuplicates) == 0 && items->rowCount() > 0) {
         const QModelIndexList found = items->match(items->index(0, 0), Qt::DisplayRole, text, 1,
                                                    Qt::MatchFixedString | Qt::MatchWrap);
         if (!found.isEmpty()) {

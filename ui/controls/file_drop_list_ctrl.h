@@ -40,11 +40,11 @@ public:
 
     // Refuses (false, nothing changed) a callback mode without a callback.
     bool SetDropMode(const DropMode& mode);
-    const DropMode& GetDropMode() const { return mode_; }
+    const DropMode& GetDropMode() const { return m_mode; }
 
     // Whether the drag now over the list is one this list takes.
-    bool IsDragAccepted() const { return dragAccepted_; }
-    const DropNotification& GetLastDrop() const { return notification_; }
+    bool IsDragAccepted() const { return m_dragAccepted; }
+    const DropNotification& GetLastDrop() const { return m_notification; }
 
     // The local file a freedesktop link file (".desktop" of Type=Link with a file: URL)
     // points to; the empty text for any other path. Symbolic links need no resolving: the
@@ -63,7 +63,7 @@ protected:
     virtual void InsertPath(const std::string& path);
 
 private:
-    DropMode mode_;
-    DropNotification notification_;
-    bool dragAccepted_ = false;
+    DropMode m_mode;
+    DropNotification m_notification;
+    bool m_dragAccepted = false;
 };

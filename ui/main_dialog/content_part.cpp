@@ -57,31 +57,31 @@ toolkit::CIconButton* MakeIconButton(QWidget* parent, const char* picture, int i
 
 void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
     auto* group = new QGroupBox(this);
-    controls_[kGroupContent] = group;
+    m_controls[kGroupContent] = group;
     auto* grid = new QGridLayout(group);
 
     auto* info = new QLabel(group);
     info->setWordWrap(true);
-    controls_[kContentInfo] = info;
+    m_controls[kContentInfo] = info;
     grid->addWidget(info, 0, 0, 1, 2);
 
-    list_ = new CFileDropListCtrl(group);
-    model_ = new CPlaylistModel(this);
-    list_->setModel(model_);
-    list_->setMinimumSize(DialogUnitsToPixels(this, 288, 144));
-    list_->header()->setSectionResizeMode(QHeaderView::Interactive);
-    list_->header()->resizeSection(CPlaylistModel::kTrack, kTrackColumnWidth);
-    list_->header()->resizeSection(CPlaylistModel::kName, kNameColumnWidth);
-    list_->header()->resizeSection(CPlaylistModel::kType, kTypeColumnWidth);
-    controls_[kList] = list_;
-    grid->addWidget(list_, 1, 0);
-    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    m_list = new CFileDropListCtrl(group);
+    m_model = new CPlaylistModel(this);
+    m_list->setModel(m_model);
+    m_list->setMinimumSize(DialogUnitsToPixels(this, 288, 144));
+    m_list->header()->setSectionResizeMode(QHeaderView::Interactive);
+    m_list->header()->resizeSection(CPlaylistModel::kTrack, kTrackColumnWidth);
+    m_list->header()->resizeSection(CPlaylistModel::kName, kNameColumnWidth);
+    m_list->header()->resizeSection(CPlaylistModel::kType, kTypeColumnWidth);
+    m_controls[kList] = m_list;
+    grid->addWidget(m_list, 1, 0);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateSongFolder(); });
 
     DropMode mode;
     mode.flags = DropMode::kAcceptFiles | DropMode::kAcceptFolders | DropMode::kCallback;
     mode.callback = [this](const DropNotification& notification) { OnFilesDropped(notification); };
-    list_->SetDropMode(mode);
+    m_list->SetDropMode(mode);
 
     const QSize buttonSize = DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30));
     auto* buttons = new QVBoxLayout;
@@ -105,21 +105,21 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
         }
         auto* button = MakeIconButton(group, command.picture, 24, buttonSize);
         connect(button, &QToolButton::clicked, this, command.command);
-        controls_[command.id] = button;
+        m_controls[command.id] = button;
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
     grid->addLayout(buttons, 1, 1);
 
-    songFolderEdit_ = new QLineEdit(group);
-    songFolderEdit_->setReadOnly(true);
-    controls_[kSongFolder] = songFolderEdit_;
-    grid->addWidget(songFolderEdit_, 2, 0);
+    m_songFolderEdit = new QLineEdit(group);
+    m_songFolderEdit->setReadOnly(true);
+    m_controls[kSongFolder] = m_songFolderEdit;
+    grid->addWidget(m_songFolderEdit, 2, 0);
     auto* takeover = MakeIconButton(group, "BTN_TAKEOVER", 16,
                                     DialogUnitsToPixels(this, 14, 14).expandedTo(QSize(22, 22)));
     takeover->setEnabled(false);
     connect(takeover, &QToolButton::clicked, this, &CTracklaceDlg::OnTakeoverSongFolder);
-    controls_[kTakeover] = takeover;
+    m_controls[kTakeover] = takeover;
     grid->addWidget(takeover, 2, 1, Qt::AlignCenter);
 
     layout->addWidget(group);
@@ -129,9 +129,9 @@ void CTracklaceDlg::SetContentTexts() {
     static_cast<QGroupBox*>(GetControl(kGroupContent))
         ->setTitle(Text("IDS_TL_GB_PLAYLIST_CONTENT"));
     static_cast<QLabel*>(GetControl(kContentInfo))->setText(Text("IDS_TL_PLAYLIST_CONTENT_INFO"));
-    model_->SetHeaders({Text("IDS_TL_LIST_PLAYLIST_CONTENT_TRACK"),
-                        Text("IDS_TL_LIST_PLAYLIST_CONTENT_NAME"),
-                        Text("IDS_TL_LIST_PLAYLIST_CONTENT_TYPE")});
+    m_model->SetHeaders({Text("IDS_TL_LIST_PLAYLIST_CONTENT_TRACK"),
+                         Text("IDS_TL_LIST_PLAYLIST_CONTENT_NAME"),
+                         Text("IDS_TL_LIST_PLAYLIST_CONTENT_TYPE")});
     GetControl(kAddFolder)->setToolTip(Text("IDS_TL_BTN_BROWSE_FOR_SONG_FOLDER"));
     GetControl(kAddFiles)->setToolTip(Text("IDS_TL_BTN_BROWSE_FOR_SONG"));
     GetControl(kMoveUp)->setToolTip(Text("IDS_TL_BTN_MOVE_ITEM_UP"));
@@ -145,12 +145,12 @@ bool CTracklaceDlg::IsAddablePath(const std::string& path) const {
     if (path.find_first_of("\r\n") != std::string::npos) {
         return false;
     }
-    return IsActiveFileType(GetFileExtension(path), activeFileTypes_);
+    return IsActiveFileType(GetFileExtension(path), m_activeFileTypes);
 }
 
 bool CTracklaceDlg::InsertEntries(const std::vector<std::string>& paths) {
     enum class Place { Top, Bottom, BeforeSelection, AfterSelection };
-    const int sel = list_->GetSelectedRow();
+    const int sel = m_list->GetSelectedRow();
     const std::string mode = GetPropertyString("prop_AddNewEntries", "Bottom");
     // An unknown stored text adds at the end, like the default, rather than losing files.
     Place place = Place::Bottom;
@@ -162,7 +162,7 @@ bool CTracklaceDlg::InsertEntries(const std::vector<std::string>& paths) {
         place = Place::AfterSelection;
     }
 
-    lastBatchFirstIndex_ = -1;
+    m_lastBatchFirstIndex = -1;
     int previousIndex = -1;
     for (const std::string& path : paths) {
         if (!IsAddablePath(path)) {
@@ -175,27 +175,27 @@ bool CTracklaceDlg::InsertEntries(const std::vector<std::string>& paths) {
         if (previousIndex == -1) {
             switch (place) {
                 case Place::Top:
-                    added = playlist_->AddHead(entry.get()) != 0;
+                    added = m_playlist->AddHead(entry.get()) != 0;
                     index = 0;
                     break;
                 case Place::Bottom:
-                    added = playlist_->AddTail(entry.get()) != 0;
-                    index = playlist_->GetCount() - 1;
+                    added = m_playlist->AddTail(entry.get()) != 0;
+                    index = m_playlist->GetCount() - 1;
                     break;
                 case Place::BeforeSelection:
-                    added = playlist_->InsertBefore(sel, entry.get()) != 0;
+                    added = m_playlist->InsertBefore(sel, entry.get()) != 0;
                     index = sel;
                     break;
                 case Place::AfterSelection:
-                    added = playlist_->InsertAfter(sel, entry.get()) != 0;
+                    added = m_playlist->InsertAfter(sel, entry.get()) != 0;
                     index = sel + 1;
                     break;
             }
         } else if (place == Place::Bottom) {
-            added = playlist_->AddTail(entry.get()) != 0;
-            index = playlist_->GetCount() - 1;
+            added = m_playlist->AddTail(entry.get()) != 0;
+            index = m_playlist->GetCount() - 1;
         } else {
-            added = playlist_->InsertAfter(previousIndex, entry.get()) != 0;
+            added = m_playlist->InsertAfter(previousIndex, entry.get()) != 0;
             index = previousIndex + 1;
         }
         if (!added) {
@@ -203,8 +203,8 @@ bool CTracklaceDlg::InsertEntries(const std::vector<std::string>& paths) {
         }
         entry.release();
         previousIndex = index;
-        if (lastBatchFirstIndex_ == -1) {
-            lastBatchFirstIndex_ = index;
+        if (m_lastBatchFirstIndex == -1) {
+            m_lastBatchFirstIndex = index;
         }
     }
     return true;
@@ -220,20 +220,20 @@ bool CTracklaceDlg::AddFolderContents(const std::string& folder) {
 }
 
 void CTracklaceDlg::RefreshList() {
-    model_->Reset(playlist_.get());
+    m_model->Reset(m_playlist.get());
     // The track column is narrow; it widens only when the longest number would not fit.
     const int needed =
-        list_->fontMetrics().horizontalAdvance(QString::number(model_->rowCount())) + 14;
-    list_->header()->resizeSection(CPlaylistModel::kTrack, std::max(kTrackColumnWidth, needed));
+        m_list->fontMetrics().horizontalAdvance(QString::number(m_model->rowCount())) + 14;
+    m_list->header()->resizeSection(CPlaylistModel::kTrack, std::max(kTrackColumnWidth, needed));
 }
 
 void CTracklaceDlg::SelectAndShow(int row, int visibleRow) {
-    list_->SelectRow(row);
-    list_->EnsureRowVisible(std::min(visibleRow, model_->rowCount() - 1));
+    m_list->SelectRow(row);
+    m_list->EnsureRowVisible(std::min(visibleRow, m_model->rowCount() - 1));
 }
 
 void CTracklaceDlg::OnAddFiles() {
-    if (activeFileTypes_.empty()) {
+    if (m_activeFileTypes.empty()) {
         toolkit::ShowMessage(this, GetText("IDS_TL_MB_ERR_NO_ACTIVE_FILE_TYPES"),
                              toolkit::MessageIcon::Information);
         return;
@@ -242,7 +242,7 @@ void CTracklaceDlg::OnAddFiles() {
     request.title = GetMessageCaption() + " - " + GetText("IDS_TL_SELECT_FILES_TITLE");
     request.initialFolder = GetPropertyString("prop_SelectSongs", "");
     const FileDialogFilter filter =
-        BuildFileDialogFilter(activeFileTypes_, GetPropertyString("prop_PreviousFilter", ""));
+        BuildFileDialogFilter(m_activeFileTypes, GetPropertyString("prop_PreviousFilter", ""));
     request.filter = filter.text;
     request.filterIndex = filter.selectedIndex;
     const toolkit::OpenFilesResult result =
@@ -258,11 +258,11 @@ void CTracklaceDlg::OnAddFiles() {
                           WithoutTrailingSeparator(GetFolderPart(result.paths.front())));
     }
     SetPropertyString("prop_PreviousFilter",
-                      PreviousFilterFor(activeFileTypes_, result.filterIndex));
+                      PreviousFilterFor(m_activeFileTypes, result.filterIndex));
 }
 
 void CTracklaceDlg::OnAddFolder() {
-    if (activeFileTypes_.empty()) {
+    if (m_activeFileTypes.empty()) {
         toolkit::ShowMessage(this, GetText("IDS_TL_MB_ERR_NO_ACTIVE_FILE_TYPES"),
                              toolkit::MessageIcon::Information);
         return;
@@ -282,14 +282,14 @@ void CTracklaceDlg::OnAddFolder() {
     // Both automatic settings apply even when the folder gave no entry.
     if (GetPropertyInt("prop_AutoPlaylistFolder", 0) != 0) {
         SelectSaveLocation(*folder);
-        FlashControl(saveLocationEdit_);
+        FlashControl(m_saveLocationEdit);
     }
     if (GetPropertyInt("prop_AutoPlaylistName", 0) != 0) {
         const std::string trimmed = RemoveSeparator(*folder);
         const auto slash = trimmed.rfind('/');
-        playlistName_ = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+        m_playlistName = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
         WriteBoundTexts();
-        FlashControl(nameEdit_);
+        FlashControl(m_nameEdit);
     }
 }
 
@@ -316,52 +316,52 @@ void CTracklaceDlg::OnFilesDropped(const DropNotification& notification) {
     InsertEntries(accepted);
     RefreshList();
     UpdateSongFolder();
-    if (lastBatchFirstIndex_ >= 0) {
-        list_->setFocus();
-        SelectAndShow(lastBatchFirstIndex_, lastBatchFirstIndex_ + 2);
+    if (m_lastBatchFirstIndex >= 0) {
+        m_list->setFocus();
+        SelectAndShow(m_lastBatchFirstIndex, m_lastBatchFirstIndex + 2);
     }
 }
 
 void CTracklaceDlg::OnMoveUp() {
-    const int sel = list_->GetSelectedRow();
-    if (sel == -1 || playlist_->GetCount() <= 1 || sel == 0) {
+    const int sel = m_list->GetSelectedRow();
+    if (sel == -1 || m_playlist->GetCount() <= 1 || sel == 0) {
         toolkit::UserInteraction().PlaySystemSound(kSystemHand);
         return;
     }
-    playlist_->MoveUp(sel);
+    m_playlist->MoveUp(sel);
     RefreshList();
     SelectAndShow(sel - 1, sel - 1 + 4);
 }
 
 void CTracklaceDlg::OnMoveDown() {
-    const int sel = list_->GetSelectedRow();
-    if (sel == -1 || playlist_->GetCount() <= 1 || sel == playlist_->GetCount() - 1) {
+    const int sel = m_list->GetSelectedRow();
+    if (sel == -1 || m_playlist->GetCount() <= 1 || sel == m_playlist->GetCount() - 1) {
         toolkit::UserInteraction().PlaySystemSound(kSystemHand);
         return;
     }
-    playlist_->MoveDown(sel);
+    m_playlist->MoveDown(sel);
     RefreshList();
     SelectAndShow(sel + 1, sel + 1 + 4);
 }
 
 void CTracklaceDlg::OnRemoveItem() {
-    const int sel = list_->GetSelectedRow();
-    if (sel == -1 || playlist_->IsEmpty()) {
+    const int sel = m_list->GetSelectedRow();
+    if (sel == -1 || m_playlist->IsEmpty()) {
         toolkit::UserInteraction().PlaySystemSound(kSystemHand);
         return;
     }
-    const bool wasLast = sel == playlist_->GetCount() - 1;
-    playlist_->RemoveAt(sel);
+    const bool wasLast = sel == m_playlist->GetCount() - 1;
+    m_playlist->RemoveAt(sel);
     RefreshList();
     UpdateSongFolder();
-    if (!playlist_->IsEmpty()) {
+    if (!m_playlist->IsEmpty()) {
         const int row = wasLast ? sel - 1 : sel;
         SelectAndShow(row, row + 4);
     }
 }
 
 void CTracklaceDlg::OnRemoveAllItems() {
-    if (playlist_->IsEmpty()) {
+    if (m_playlist->IsEmpty()) {
         toolkit::UserInteraction().PlaySystemSound(kSystemHand);
         return;
     }
@@ -370,7 +370,7 @@ void CTracklaceDlg::OnRemoveAllItems() {
                              toolkit::MessageButtons::YesNo) != toolkit::MessageAnswer::Yes) {
         return;
     }
-    playlist_->RemoveAll();
+    m_playlist->RemoveAll();
     RefreshList();
     UpdateSongFolder();
 }
@@ -378,39 +378,39 @@ void CTracklaceDlg::OnRemoveAllItems() {
 void CTracklaceDlg::UpdateSongFolder() {
     ReadBoundTexts();
     std::string folder;
-    const int sel = list_->GetSelectedRow();
+    const int sel = m_list->GetSelectedRow();
     if (sel != -1) {
-        if (const CPlaylistElement* entry = playlist_->GetAt(sel)) {
+        if (const CPlaylistElement* entry = m_playlist->GetAt(sel)) {
             folder = WithoutTrailingSeparator(entry->GetFolder());
         }
     }
-    if (folder != songFolder_) {
-        songFolder_ = folder;
+    if (folder != m_songFolder) {
+        m_songFolder = folder;
         WriteBoundTexts();
-        songFolderEdit_->end(false);
+        m_songFolderEdit->end(false);
         toolkit::PostRegisteredMessage(this, kUpdateTakeoverButtonMessage);
     }
 }
 
 void CTracklaceDlg::OnUpdateTakeoverButton() {
-    GetControl(kTakeover)->setEnabled(!songFolder_.empty());
+    GetControl(kTakeover)->setEnabled(!m_songFolder.empty());
 }
 
 void CTracklaceDlg::OnTakeoverSongFolder() {
-    if (songFolder_.empty()) {
+    if (m_songFolder.empty()) {
         return;
     }
-    SelectSaveLocation(songFolder_);
-    FlashControl(saveLocationEdit_);
+    SelectSaveLocation(m_songFolder);
+    FlashControl(m_saveLocationEdit);
 }
 
 void CTracklaceDlg::SelectSaveLocation(const std::string& folder) {
-    if (folder == saveLocation_) {
+    if (folder == m_saveLocation) {
         return;
     }
     // What the user typed as the name must survive the fields being written.
-    playlistName_ = nameEdit_->text().toStdString();
-    saveLocation_ = WithoutTrailingSeparator(folder);
+    m_playlistName = m_nameEdit->text().toStdString();
+    m_saveLocation = WithoutTrailingSeparator(folder);
     WriteBoundTexts();
-    SetPropertyString("prop_SelectPlaylistFolder", saveLocation_);
+    SetPropertyString("prop_SelectPlaylistFolder", m_saveLocation);
 }

@@ -39,39 +39,39 @@ void CTracklaceDlg::RunCreationDialog(QWidget* owner, CPlaylist& playlist) {
 
 void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
     auto* group = new QGroupBox(this);
-    controls_[kGroupCreation] = group;
+    m_controls[kGroupCreation] = group;
     auto* grid = new QGridLayout(group);
 
     auto* saveLabel = new QLabel(group);
-    controls_[kSaveLocationLabel] = saveLabel;
+    m_controls[kSaveLocationLabel] = saveLabel;
     grid->addWidget(saveLabel, 0, 0, 1, 2);
 
-    saveLocationEdit_ = new QLineEdit(group);
-    saveLocationEdit_->setReadOnly(true);
-    controls_[kSaveLocation] = saveLocationEdit_;
-    grid->addWidget(saveLocationEdit_, 1, 0);
+    m_saveLocationEdit = new QLineEdit(group);
+    m_saveLocationEdit->setReadOnly(true);
+    m_controls[kSaveLocation] = m_saveLocationEdit;
+    grid->addWidget(m_saveLocationEdit, 1, 0);
     auto* browse = new toolkit::CIconButton(group);
     browse->SetIconResources("BTN_SAVE_LOCATION", "BTN_SAVE_LOCATION_HOT", 24);
     browse->setFixedSize(DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30)));
     connect(browse, &QToolButton::clicked, this, &CTracklaceDlg::OnBrowseSaveLocation);
-    controls_[kBrowseSaveLocation] = browse;
+    m_controls[kBrowseSaveLocation] = browse;
     grid->addWidget(browse, 1, 1);
 
     auto* nameLabel = new QLabel(group);
-    controls_[kNameAndTypeLabel] = nameLabel;
+    m_controls[kNameAndTypeLabel] = nameLabel;
     grid->addWidget(nameLabel, 2, 0, 1, 2);
 
     auto* row = new QHBoxLayout;
-    nameEdit_ = new QLineEdit(group);
-    nameEdit_->setMinimumWidth(DialogUnitsToPixels(this, 114, 0).width());
-    controls_[kPlaylistName] = nameEdit_;
-    row->addWidget(nameEdit_);
-    typeList_ = new QComboBox(group);
-    typeList_->addItems({".pls", ".m3u"});
-    typeList_->setEditable(false);
-    connect(typeList_, &QComboBox::activated, this, &CTracklaceDlg::OnPlaylistTypeChanged);
-    controls_[kPlaylistType] = typeList_;
-    row->addWidget(typeList_);
+    m_nameEdit = new QLineEdit(group);
+    m_nameEdit->setMinimumWidth(DialogUnitsToPixels(this, 114, 0).width());
+    m_controls[kPlaylistName] = m_nameEdit;
+    row->addWidget(m_nameEdit);
+    m_typeList = new QComboBox(group);
+    m_typeList->addItems({".pls", ".m3u"});
+    m_typeList->setEditable(false);
+    connect(m_typeList, &QComboBox::activated, this, &CTracklaceDlg::OnPlaylistTypeChanged);
+    m_controls[kPlaylistType] = m_typeList;
+    row->addWidget(m_typeList);
     row->addStretch(1);
     auto* create = new QPushButton(group);
     create->setDefault(true);
@@ -79,7 +79,7 @@ void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
     create->setIcon(QIcon(toolkit::LoadResourcePixmap("PNG", "BTN_CREATE_PLAYLIST")));
     create->setMinimumWidth(DialogUnitsToPixels(this, 114, 0).width());
     connect(create, &QPushButton::clicked, this, &CTracklaceDlg::OnCreatePlaylist);
-    controls_[kCreatePlaylist] = create;
+    m_controls[kCreatePlaylist] = create;
     row->addWidget(create);
     grid->addLayout(row, 3, 0, 1, 2);
 
@@ -109,7 +109,7 @@ void CTracklaceDlg::OnBrowseSaveLocation() {
 }
 
 void CTracklaceDlg::OnPlaylistTypeChanged() {
-    SetPropertyString("prop_PlaylistType", typeList_->currentText().toStdString());
+    SetPropertyString("prop_PlaylistType", m_typeList->currentText().toStdString());
 }
 
 bool CTracklaceDlg::IsValidPlaylistName(const std::string& name) {
@@ -121,9 +121,9 @@ bool CTracklaceDlg::IsValidPlaylistName(const std::string& name) {
 void CTracklaceDlg::OnCreatePlaylist() {
     ReadBoundTexts();
     // The model carries the request whatever the checks decide.
-    playlist_->SetFolder(saveLocation_);
-    playlist_->SetName(playlistName_);
-    playlist_->SetTypeFromExtension(typeList_->currentText().toStdString());
+    m_playlist->SetFolder(m_saveLocation);
+    m_playlist->SetName(m_playlistName);
+    m_playlist->SetTypeFromExtension(m_typeList->currentText().toStdString());
 
     const auto inform = [this](const char* key) {
         toolkit::ShowMessage(this, GetText(key), toolkit::MessageIcon::Information);
@@ -132,37 +132,37 @@ void CTracklaceDlg::OnCreatePlaylist() {
         return toolkit::ShowMessage(this, text, toolkit::MessageIcon::Question,
                                     toolkit::MessageButtons::YesNo) == toolkit::MessageAnswer::Yes;
     };
-    if (playlist_->IsEmpty()) {
+    if (m_playlist->IsEmpty()) {
         inform("IDS_TL_MB_EMPTY_PLAYLIST");
         return;
     }
-    if (saveLocation_.empty()) {
+    if (m_saveLocation.empty()) {
         inform("IDS_TL_MB_EMPTY_PLAYLIST_FOLDER");
         return;
     }
-    if (playlistName_.empty()) {
+    if (m_playlistName.empty()) {
         inform("IDS_TL_MB_EMPTY_PLAYLIST_NAME");
         return;
     }
-    if (!IsValidPlaylistName(playlistName_)) {
+    if (!IsValidPlaylistName(m_playlistName)) {
         inform("IDS_TL_MB_INVALID_PLAYLIST_NAME");
         return;
     }
-    if (!CPath(AddSeparator(saveLocation_, kNativePathStyle), true).Exists()) {
+    if (!CPath(AddSeparator(m_saveLocation, kNativePathStyle), true).Exists()) {
         // Yes leaves the folder to the creation, which makes it.
         if (!ask(ReplaceTags(GetText("IDS_TL_MB_PLAYLIST_FOLDER_DOES_NOT_EXIST"), "FOLDER",
-                             saveLocation_))) {
+                             m_saveLocation))) {
             return;
         }
     } else {
-        const std::string filePath = playlist_->GetFilePath();
+        const std::string filePath = m_playlist->GetFilePath();
         struct stat status {};
         if (stat(filePath.c_str(), &status) == 0 &&
             !ask(ReplaceTags(GetText("IDS_TL_MB_PLAYLIST_ALREADY_EXISTS"), "FILEPATH", filePath))) {
             return;
         }
     }
-    if (creationRunner_) {
-        creationRunner_(this, *playlist_);
+    if (m_creationRunner) {
+        m_creationRunner(this, *m_playlist);
     }
 }

@@ -4,29 +4,29 @@
 #include "platform/code_page/code_page.h"
 
 CPlaylistModel::CPlaylistModel(QObject* parent) : QAbstractTableModel(parent) {
-    headers_ = {"#", "", ""};
+    m_headers = {"#", "", ""};
 }
 
 void CPlaylistModel::Reset(const CPlaylist* playlist) {
     beginResetModel();
-    rows_.clear();
+    m_rows.clear();
     if (playlist != nullptr) {
-        rows_.reserve(static_cast<size_t>(playlist->GetCount()));
+        m_rows.reserve(static_cast<size_t>(playlist->GetCount()));
         for (const CPlaylistElement* entry = playlist->PeekHead(); entry != nullptr;
              entry = entry->GetNext()) {
-            rows_.push_back(entry);
+            m_rows.push_back(entry);
         }
     }
     endResetModel();
 }
 
 void CPlaylistModel::SetHeaders(const QStringList& headers) {
-    headers_ = headers;
+    m_headers = headers;
     emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
 }
 
 int CPlaylistModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 int CPlaylistModel::columnCount(const QModelIndex& parent) const {
@@ -37,7 +37,7 @@ QVariant CPlaylistModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const CPlaylistElement* entry = rows_[static_cast<size_t>(index.row())];
+    const CPlaylistElement* entry = m_rows[static_cast<size_t>(index.row())];
     switch (index.column()) {
         case kTrack:
             return QString::number(index.row() + 1);
@@ -51,11 +51,11 @@ QVariant CPlaylistModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant CPlaylistModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= headers_.size()) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_headers.size()) {
         return {};
     }
     if (role == Qt::DisplayRole) {
-        return headers_[section];
+        return m_headers[section];
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);

@@ -30,6 +30,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    std::vector<const CPlaylistElement*> rows_;
-    QStringList headers_;
+    std::vector<const CPlaylistElement*> m_rows;
+    QStringList m_headers;
 };

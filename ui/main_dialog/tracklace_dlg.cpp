@@ -33,7 +33,7 @@
 #include "ui/toolkit/user_interaction.h"
 
 CTracklaceDlg::CTracklaceDlg(QWidget* parent)
-    : QDialog(parent), playlist_(std::make_unique<CPlaylist>()) {
+    : QDialog(parent), m_playlist(std::make_unique<CPlaylist>()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -45,14 +45,14 @@ CTracklaceDlg::CTracklaceDlg(QWidget* parent)
     outer->setSpacing(0);
     // The window keeps the size its contents need, whatever the language: not resizable.
     outer->setSizeConstraint(QLayout::SetFixedSize);
-    toolbarSlot_ = new QVBoxLayout;
-    toolbarSlot_->setSpacing(0);
-    outer->addLayout(toolbarSlot_);
+    m_toolbarSlot = new QVBoxLayout;
+    m_toolbarSlot->setSpacing(0);
+    outer->addLayout(m_toolbarSlot);
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     line->setFixedHeight(1);
-    controls_[kToolbarLine] = line;
+    m_controls[kToolbarLine] = line;
     outer->addWidget(line);
     auto* layout = new QVBoxLayout;
     const int margin = style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
@@ -69,10 +69,10 @@ CTracklaceDlg::CTracklaceDlg(QWidget* parent)
                 }
             });
 
-    flashTimer1_.setSingleShot(true);
-    flashTimer2_.setSingleShot(true);
-    connect(&flashTimer1_, &QTimer::timeout, this, &CTracklaceDlg::OnFlashTimer1);
-    connect(&flashTimer2_, &QTimer::timeout, this, &CTracklaceDlg::OnFlashTimer2);
+    m_flashTimer1.setSingleShot(true);
+    m_flashTimer2.setSingleShot(true);
+    connect(&m_flashTimer1, &QTimer::timeout, this, &CTracklaceDlg::OnFlashTimer1);
+    connect(&m_flashTimer2, &QTimer::timeout, this, &CTracklaceDlg::OnFlashTimer2);
 
     // Ctrl+Up, Ctrl+Down and Ctrl+Delete act on the list from every control of the window,
     // before the control itself sees the key.
@@ -82,17 +82,17 @@ CTracklaceDlg::CTracklaceDlg(QWidget* parent)
 CTracklaceDlg::~CTracklaceDlg() {
     qApp->removeEventFilter(this);
     // The view must let go of the rows before the playlist's entries go.
-    model_->Reset(nullptr);
+    m_model->Reset(nullptr);
 }
 
 QWidget* CTracklaceDlg::GetControl(int id) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : found->second;
+    const auto found = m_controls.find(id);
+    return found == m_controls.end() ? nullptr : found->second;
 }
 
 void CTracklaceDlg::showEvent(QShowEvent* event) {
-    if (!initializedThisRun_) {
-        initializedThisRun_ = true;
+    if (!m_initializedThisRun) {
+        m_initializedThisRun = true;
         OnInitDialog();
     }
     QDialog::showEvent(event);
@@ -100,12 +100,12 @@ void CTracklaceDlg::showEvent(QShowEvent* event) {
 
 void CTracklaceDlg::done(int result) {
     // The next opening (a restart) initialises the window again.
-    initializedThisRun_ = false;
+    m_initializedThisRun = false;
     QDialog::done(result);
 }
 
 void CTracklaceDlg::OnInitDialog() {
-    initializedThisRun_ = true;
+    m_initializedThisRun = true;
     WriteBoundTexts();
     InitializeDialog();
 }
@@ -123,10 +123,10 @@ void CTracklaceDlg::InitializeDialog() {
     GetControl(kTakeover)->setEnabled(false);
 
     const QString type = QString::fromStdString(GetPropertyString("prop_PlaylistType", ".pls"));
-    typeList_->setCurrentIndex(-1);
-    for (int i = 0; i < typeList_->count(); ++i) {
-        if (type.startsWith(typeList_->itemText(i), Qt::CaseInsensitive)) {
-            typeList_->setCurrentIndex(i);
+    m_typeList->setCurrentIndex(-1);
+    for (int i = 0; i < m_typeList->count(); ++i) {
+        if (type.startsWith(m_typeList->itemText(i), Qt::CaseInsensitive)) {
+            m_typeList->setCurrentIndex(i);
             break;
         }
     }
@@ -139,12 +139,12 @@ void CTracklaceDlg::InitializeDialog() {
 
 void CTracklaceDlg::ApplySettings() {
     SelectSaveLocation(GetPropertyString("prop_SelectPlaylistFolder", ""));
-    activeFileTypes_.clear();
-    LoadActiveFileTypes(activeFileTypes_);
-    transparencyEnabled_ = GetPropertyInt("prop_Transparency", 0) != 0;
-    if (transparencyEnabled_) {
-        alpha_ = 255;
-        ApplyAlpha(alpha_);
+    m_activeFileTypes.clear();
+    LoadActiveFileTypes(m_activeFileTypes);
+    m_transparencyEnabled = GetPropertyInt("prop_Transparency", 0) != 0;
+    if (m_transparencyEnabled) {
+        m_alpha = 255;
+        ApplyAlpha(m_alpha);
     } else if (windowOpacity() < 1.0) {
         // Switched off while faded: back to fully opaque.
         setWindowOpacity(1.0);
@@ -156,21 +156,21 @@ void CTracklaceDlg::ApplyAlpha(int alpha) {
 }
 
 void CTracklaceDlg::OnActivateApp(bool active) {
-    if (!transparencyEnabled_) {
+    if (!m_transparencyEnabled) {
         return;
     }
     if (active) {
-        alpha_ = 255;
-        ApplyAlpha(alpha_);
+        m_alpha = 255;
+        ApplyAlpha(m_alpha);
         return;
     }
     // A short fade rather than a jump; the window then waits at 200 for the user to return.
-    while (alpha_ > kInactiveAlpha) {
-        alpha_ -= kAlphaStep;
-        ApplyAlpha(alpha_);
+    while (m_alpha > kInactiveAlpha) {
+        m_alpha -= kAlphaStep;
+        ApplyAlpha(m_alpha);
         QThread::msleep(10);
     }
-    alpha_ = kInactiveAlpha;
+    m_alpha = kInactiveAlpha;
 }
 
 namespace {
@@ -179,21 +179,21 @@ namespace {
 class CToolbarBand : public QWidget {
 public:
     explicit CToolbarBand(QWidget* parent) : QWidget(parent) {
-        background_ = toolkit::LoadResourcePixmap("PNG", "TOOLBAR_BACKGROUND");
+        m_background = toolkit::LoadResourcePixmap("PNG", "TOOLBAR_BACKGROUND");
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        if (background_.isNull()) {
+        if (m_background.isNull()) {
             painter.fillRect(rect(), palette().window());
         } else {
-            painter.drawPixmap(rect(), background_);
+            painter.drawPixmap(rect(), m_background);
         }
     }
 
 private:
-    QPixmap background_;
+    QPixmap m_background;
 };
 
 QIcon ToolbarIcon(const char* name) {
@@ -209,16 +209,16 @@ QIcon ToolbarIcon(const char* name) {
 
 void CTracklaceDlg::BuildToolbar() {
     ReleaseToolbar();
-    toolbarBand_ = new CToolbarBand(this);
-    toolbarBand_->setFixedHeight(kToolbarHeight);
-    auto* bandLayout = new QHBoxLayout(toolbarBand_);
+    m_toolbarBand = new CToolbarBand(this);
+    m_toolbarBand->setFixedHeight(kToolbarHeight);
+    auto* bandLayout = new QHBoxLayout(m_toolbarBand);
     bandLayout->setContentsMargins(2, 0, 0, 0);
-    toolbar_ = new QToolBar(toolbarBand_);
-    toolbar_->setIconSize(QSize(24, 24));
-    toolbar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    toolbar_->setMovable(false);
-    toolbar_->setFloatable(false);
-    toolbar_->setStyleSheet("QToolBar { background: transparent; border: none; }");
+    m_toolbar = new QToolBar(m_toolbarBand);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setStyleSheet("QToolBar { background: transparent; border: none; }");
     const struct {
         const char* picture;
         const char* key;
@@ -230,42 +230,42 @@ void CTracklaceDlg::BuildToolbar() {
     };
     for (const auto& button : buttons) {
         // The texts keep their blanks: they are the spacing between the buttons.
-        QAction* action = toolbar_->addAction(ToolbarIcon(button.picture),
-                                              QString::fromStdString(GetText(button.key)));
+        QAction* action = m_toolbar->addAction(ToolbarIcon(button.picture),
+                                               QString::fromStdString(GetText(button.key)));
         if (button.command != nullptr) {
             connect(action, &QAction::triggered, this, button.command);
         } else {
             connect(action, &QAction::triggered, this, [] { ShowHelp(); });
         }
     }
-    for (QAction* action : toolbar_->actions()) {
-        if (QWidget* widget = toolbar_->widgetForAction(action)) {
+    for (QAction* action : m_toolbar->actions()) {
+        if (QWidget* widget = m_toolbar->widgetForAction(action)) {
             widget->setMinimumSize(31, 32);
         }
     }
-    bandLayout->addWidget(toolbar_);
+    bandLayout->addWidget(m_toolbar);
     bandLayout->addStretch(1);
-    toolbarSlot_->addWidget(toolbarBand_);
+    m_toolbarSlot->addWidget(m_toolbarBand);
 }
 
 void CTracklaceDlg::ReleaseToolbar() {
-    if (toolbarBand_ == nullptr) {
+    if (m_toolbarBand == nullptr) {
         return;
     }
     // A restart is asked for from the toolbar's own Settings button, which is still
     // handling its click: the band leaves the window now and is deleted once that is over.
-    toolbarBand_->hide();
-    toolbarSlot_->removeWidget(toolbarBand_);
-    toolbarBand_->deleteLater();
-    toolbarBand_ = nullptr;
-    toolbar_ = nullptr;
+    m_toolbarBand->hide();
+    m_toolbarSlot->removeWidget(m_toolbarBand);
+    m_toolbarBand->deleteLater();
+    m_toolbarBand = nullptr;
+    m_toolbar = nullptr;
 }
 
 QAction* CTracklaceDlg::GetToolbarAction(int position) const {
-    if (toolbar_ == nullptr || position < 0 || position >= toolbar_->actions().size()) {
+    if (m_toolbar == nullptr || position < 0 || position >= m_toolbar->actions().size()) {
         return nullptr;
     }
-    return toolbar_->actions().at(position);
+    return m_toolbar->actions().at(position);
 }
 
 void CTracklaceDlg::OnAbout() {
@@ -336,15 +336,15 @@ void CTracklaceDlg::RestoreWindowPosition() {
 }
 
 void CTracklaceDlg::ReadBoundTexts() {
-    saveLocation_ = saveLocationEdit_->text().toStdString();
-    songFolder_ = songFolderEdit_->text().toStdString();
-    playlistName_ = nameEdit_->text().toStdString();
+    m_saveLocation = m_saveLocationEdit->text().toStdString();
+    m_songFolder = m_songFolderEdit->text().toStdString();
+    m_playlistName = m_nameEdit->text().toStdString();
 }
 
 void CTracklaceDlg::WriteBoundTexts() {
-    saveLocationEdit_->setText(QString::fromStdString(saveLocation_));
-    songFolderEdit_->setText(QString::fromStdString(songFolder_));
-    nameEdit_->setText(QString::fromStdString(playlistName_));
+    m_saveLocationEdit->setText(QString::fromStdString(m_saveLocation));
+    m_songFolderEdit->setText(QString::fromStdString(m_songFolder));
+    m_nameEdit->setText(QString::fromStdString(m_playlistName));
 }
 
 bool CTracklaceDlg::event(QEvent* event) {
@@ -399,7 +399,7 @@ void CTracklaceDlg::SaveWindowState() {
     SetPropertyInt("prop_WindowPositionX", frame.left());
     SetPropertyInt("prop_WindowPositionY", frame.top());
     SetPropertyInt("prop_IsIconic", isMinimized() ? 1 : 0);
-    SetPropertyString("prop_PlaylistType", typeList_->currentText().toStdString());
+    SetPropertyString("prop_PlaylistType", m_typeList->currentText().toStdString());
 }
 
 void CTracklaceDlg::FlashControl(QWidget* control, const QColor& color) {
@@ -409,39 +409,39 @@ void CTracklaceDlg::FlashControl(QWidget* control, const QColor& color) {
     // A flash still running ends first, but the new one never waits longer than 250 ms.
     QElapsedTimer waited;
     waited.start();
-    while (flashControl_ != nullptr && waited.elapsed() < 250) {
+    while (m_flashControl != nullptr && waited.elapsed() < 250) {
         QEventLoop slice;
         QTimer::singleShot(15, &slice, &QEventLoop::quit);
         slice.exec();
     }
-    if (flashControl_ != nullptr) {
+    if (m_flashControl != nullptr) {
         OnFlashTimer2();
     }
-    flashControl_ = control;
-    flashSavedPalette_ = control->palette();
-    flashSavedAutoFill_ = control->autoFillBackground();
-    QPalette flash = flashSavedPalette_;
+    m_flashControl = control;
+    m_flashSavedPalette = control->palette();
+    m_flashSavedAutoFill = control->autoFillBackground();
+    QPalette flash = m_flashSavedPalette;
     flash.setColor(QPalette::Base, color);
     flash.setColor(QPalette::Window, color);
     control->setPalette(flash);
     control->setAutoFillBackground(true);
-    flashTimer1_.start(0);
+    m_flashTimer1.start(0);
 }
 
 void CTracklaceDlg::OnFlashTimer1() {
-    if (flashControl_ != nullptr) {
-        flashControl_->update();
+    if (m_flashControl != nullptr) {
+        m_flashControl->update();
     }
-    flashTimer2_.start(150);
+    m_flashTimer2.start(150);
 }
 
 void CTracklaceDlg::OnFlashTimer2() {
-    flashTimer1_.stop();
-    flashTimer2_.stop();
-    if (QWidget* control = flashControl_) {
-        control->setPalette(flashSavedPalette_);
-        control->setAutoFillBackground(flashSavedAutoFill_);
+    m_flashTimer1.stop();
+    m_flashTimer2.stop();
+    if (QWidget* control = m_flashControl) {
+        control->setPalette(m_flashSavedPalette);
+        control->setAutoFillBackground(m_flashSavedAutoFill);
         control->update();
     }
-    flashControl_ = nullptr;
+    m_flashControl = nullptr;
 }

@@ -81,16 +81,16 @@ public:
     explicit CTracklaceDlg(QWidget* parent = nullptr);
     ~CTracklaceDlg() override;
 
-    CPlaylist& GetPlaylist() { return *playlist_; }
+    CPlaylist& GetPlaylist() { return *m_playlist; }
     QWidget* GetControl(int id) const;
-    CFileDropListCtrl* GetList() const { return list_; }
-    CPlaylistModel* GetModel() const { return model_; }
-    const FileTypeList& GetActiveFileTypes() const { return activeFileTypes_; }
+    CFileDropListCtrl* GetList() const { return m_list; }
+    CPlaylistModel* GetModel() const { return m_model; }
+    const FileTypeList& GetActiveFileTypes() const { return m_activeFileTypes; }
 
-    const std::string& GetSongFolder() const { return songFolder_; }
-    const std::string& GetSaveLocation() const { return saveLocation_; }
-    const std::string& GetPlaylistName() const { return playlistName_; }
-    bool IsFlashing(const QWidget* control) const { return flashControl_ == control; }
+    const std::string& GetSongFolder() const { return m_songFolder; }
+    const std::string& GetSaveLocation() const { return m_saveLocation; }
+    const std::string& GetPlaylistName() const { return m_playlistName; }
+    bool IsFlashing(const QWidget* control) const { return m_flashControl == control; }
 
     // Runs when the window opens (each time it is opened): texts, settings, list.
     void OnInitDialog();
@@ -119,14 +119,14 @@ public:
     void RestoreWindowPosition();
     // The program became active (true) or another program did (false).
     void OnActivateApp(bool active);
-    void SetCreationRunner(CreationRunner runner) { creationRunner_ = std::move(runner); }
+    void SetCreationRunner(CreationRunner runner) { m_creationRunner = std::move(runner); }
     // The creation as the program runs it: the progress dialog, modally.
     static void RunCreationDialog(QWidget* owner, CPlaylist& playlist);
 
-    QToolBar* GetToolbar() const { return toolbar_; }
+    QToolBar* GetToolbar() const { return m_toolbar; }
     QAction* GetToolbarAction(int position) const;
-    bool IsTransparencyEnabled() const { return transparencyEnabled_; }
-    int GetAlpha() const { return alpha_; }
+    bool IsTransparencyEnabled() const { return m_transparencyEnabled; }
+    int GetAlpha() const { return m_alpha; }
 
     // Shared steps.
     bool InsertEntries(const std::vector<std::string>& paths);
@@ -176,32 +176,32 @@ private:
     void OnFlashTimer2();
     void SelectAndShow(int row, int visibleRow);
 
-    std::unique_ptr<CPlaylist> playlist_;
-    FileTypeList activeFileTypes_;
-    std::string songFolder_;
-    std::string saveLocation_;
-    std::string playlistName_;
+    std::unique_ptr<CPlaylist> m_playlist;
+    FileTypeList m_activeFileTypes;
+    std::string m_songFolder;
+    std::string m_saveLocation;
+    std::string m_playlistName;
     // Index of the first entry that the most recent InsertEntries added, -1 for none.
-    int lastBatchFirstIndex_ = -1;
-    bool initializedThisRun_ = false;
+    int m_lastBatchFirstIndex = -1;
+    bool m_initializedThisRun = false;
 
-    std::map<int, QWidget*> controls_;
-    QVBoxLayout* toolbarSlot_ = nullptr;  // room above the groups for the window's toolbar
-    QWidget* toolbarBand_ = nullptr;      // built each time the window opens
-    QToolBar* toolbar_ = nullptr;
-    CreationRunner creationRunner_ = &CTracklaceDlg::RunCreationDialog;
-    bool transparencyEnabled_ = false;
-    int alpha_ = 0;
-    CFileDropListCtrl* list_ = nullptr;
-    CPlaylistModel* model_ = nullptr;
-    QLineEdit* songFolderEdit_ = nullptr;
-    QLineEdit* saveLocationEdit_ = nullptr;
-    QLineEdit* nameEdit_ = nullptr;
-    QComboBox* typeList_ = nullptr;
+    std::map<int, QWidget*> m_controls;
+    QVBoxLayout* m_toolbarSlot = nullptr;  // room above the groups for the window's toolbar
+    QWidget* m_toolbarBand = nullptr;      // built each time the window opens
+    QToolBar* m_toolbar = nullptr;
+    CreationRunner m_creationRunner = &CTracklaceDlg::RunCreationDialog;
+    bool m_transparencyEnabled = false;
+    int m_alpha = 0;
+    CFileDropListCtrl* m_list = nullptr;
+    CPlaylistModel* m_model = nullptr;
+    QLineEdit* m_songFolderEdit = nullptr;
+    QLineEdit* m_saveLocationEdit = nullptr;
+    QLineEdit* m_nameEdit = nullptr;
+    QComboBox* m_typeList = nullptr;
 
-    QPointer<QWidget> flashControl_;
-    QPalette flashSavedPalette_;
-    bool flashSavedAutoFill_ = false;
-    QTimer flashTimer1_;
-    QTimer flashTimer2_;
+    QPointer<QWidget> m_flashControl;
+    QPalette m_flashSavedPalette;
+    bool m_flashSavedAutoFill = false;
+    QTimer m_flashTimer1;
+    QTimer m_flashTimer2;
 };

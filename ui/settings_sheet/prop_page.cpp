@@ -71,53 +71,53 @@ QSize DialogUnitsToPixels(const QWidget* widget, int w, int h) {
 }
 
 CPropPage::CPropPage(std::string titleKey, std::string iconName, QWidget* parent)
-    : QWidget(parent), titleKey_(std::move(titleKey)), iconName_(std::move(iconName)) {
-    layout_ = new QVBoxLayout(this);
-    layout_->setContentsMargins(0, 0, 0, 0);
+    : QWidget(parent), m_titleKey(std::move(titleKey)), m_iconName(std::move(iconName)) {
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
     setMinimumSize(DialogUnitsToPixels(this, kPageWidthDlu, kPageHeightDlu));
 }
 
 CPropPage::~CPropPage() = default;
 
 const std::string& CPropPage::Title() {
-    if (!titleLoaded_) {
-        title_ = GetText(titleKey_);
-        titleLoaded_ = true;
+    if (!m_titleLoaded) {
+        m_title = GetText(m_titleKey);
+        m_titleLoaded = true;
     }
-    return title_;
+    return m_title;
 }
 
 QIcon CPropPage::Icon() const {
-    return QIcon(LoadPngResource(iconName_));
+    return QIcon(LoadPngResource(m_iconName));
 }
 
 void CPropPage::Initialize() {
-    if (initialized_) {
+    if (m_initialized) {
         return;
     }
-    initialized_ = true;
+    m_initialized = true;
     OnInitPage();
 }
 
 void CPropPage::Apply() {
-    if (!initialized_) {
+    if (!m_initialized) {
         return;
     }
     OnApply();
-    modified_ = false;
+    m_modified = false;
 }
 
 void CPropPage::SetModified() {
-    modified_ = true;
+    m_modified = true;
     emit modified();
 }
 
 void CPropPage::AddSectionHeading(const std::string& textKey) {
-    layout_->addWidget(MakeSectionHeading(textKey, this));
+    m_layout->addWidget(MakeSectionHeading(textKey, this));
 }
 
 QLabel* CPropPage::AddInfoText(const std::string& textKey) {
     QLabel* label = MakeInfoLabel(textKey, this);
-    layout_->addWidget(label);
+    m_layout->addWidget(label);
     return label;
 }

@@ -24,13 +24,13 @@ public:
     const std::string& Title();
     QIcon Icon() const;
 
-    bool IsInitialized() const { return initialized_; }
+    bool IsInitialized() const { return m_initialized; }
     // Reads the stored values into the controls; does nothing after the first call.
     void Initialize();
     // Writes the controls' values to the store when the page has been initialised.
     void Apply();
 
-    bool IsModified() const { return modified_; }
+    bool IsModified() const { return m_modified; }
 
 signals:
     // The user changed something on the page.
@@ -42,20 +42,20 @@ protected:
     void SetModified();
 
     // The page's vertical layout, with the margins and spacing every page uses.
-    QBoxLayout* PageLayout() const { return layout_; }
+    QBoxLayout* PageLayout() const { return m_layout; }
     // Appends a section heading: a bold caption followed by a horizontal line.
     void AddSectionHeading(const std::string& textKey);
     // Appends a word-wrapped explanatory text.
     QLabel* AddInfoText(const std::string& textKey);
 
 private:
-    std::string titleKey_;
-    std::string iconName_;
-    std::string title_;
-    bool titleLoaded_ = false;
-    bool initialized_ = false;
-    bool modified_ = false;
-    QBoxLayout* layout_;
+    std::string m_titleKey;
+    std::string m_iconName;
+    std::string m_title;
+    bool m_titleLoaded = false;
+    bool m_initialized = false;
+    bool m_modified = false;
+    QBoxLayout* m_layout;
 };
 
 // The text of key as a QString (the tables hold UTF-8).

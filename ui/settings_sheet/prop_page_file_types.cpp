@@ -109,67 +109,67 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
 
     auto* activeLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_ACTIVE"), this);
     auto* inactiveLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_INACTIVE"), this);
-    active_ = MakeList(this, "activeTypes");
-    inactive_ = MakeList(this, "inactiveTypes");
-    activeLabel->setBuddy(active_);
-    inactiveLabel->setBuddy(inactive_);
+    m_active = MakeList(this, "activeTypes");
+    m_inactive = MakeList(this, "inactiveTypes");
+    activeLabel->setBuddy(m_active);
+    inactiveLabel->setBuddy(m_inactive);
 
-    add_ = new QPushButton(Text("IDS_ADD_ARROW_LEFT"), this);
-    add_->setObjectName("activate");
-    remove_ = new QPushButton(Text("IDS_REMOVE_ARROW_RIGHT"), this);
-    remove_->setObjectName("deactivate");
+    m_add = new QPushButton(Text("IDS_ADD_ARROW_LEFT"), this);
+    m_add->setObjectName("activate");
+    m_remove = new QPushButton(Text("IDS_REMOVE_ARROW_RIGHT"), this);
+    m_remove->setObjectName("deactivate");
     auto* moveButtons = new QVBoxLayout;
     moveButtons->addStretch(1);
-    moveButtons->addWidget(add_);
-    moveButtons->addWidget(remove_);
+    moveButtons->addWidget(m_add);
+    moveButtons->addWidget(m_remove);
     moveButtons->addStretch(1);
 
     auto* newLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_NEW_TITLE"), this);
-    newType_ = new QLineEdit(this);
-    newType_->setObjectName("newType");
-    newType_->setMaxLength(kMaxFileTypeLength);
-    newLabel->setBuddy(newType_);
-    create_ = new QPushButton(Text("IDS_NEW"), this);
-    create_->setObjectName("create");
+    m_newType = new QLineEdit(this);
+    m_newType->setObjectName("newType");
+    m_newType->setMaxLength(kMaxFileTypeLength);
+    newLabel->setBuddy(m_newType);
+    m_create = new QPushButton(Text("IDS_NEW"), this);
+    m_create->setObjectName("create");
     auto* deleteLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_DELETE_TITLE"), this);
-    delete_ = new QPushButton(Text("IDS_DELETE"), this);
-    delete_->setObjectName("delete");
+    m_delete = new QPushButton(Text("IDS_DELETE"), this);
+    m_delete->setObjectName("delete");
 
     auto* rightColumn = new QVBoxLayout;
     rightColumn->addWidget(newLabel);
     auto* newRow = new QHBoxLayout;
-    newRow->addWidget(newType_, 1);
-    newRow->addWidget(create_);
+    newRow->addWidget(m_newType, 1);
+    newRow->addWidget(m_create);
     rightColumn->addLayout(newRow);
     rightColumn->addSpacing(DialogUnitsToPixels(this, 0, 8).height());
     rightColumn->addWidget(deleteLabel);
     auto* deleteRow = new QHBoxLayout;
-    deleteRow->addWidget(delete_);
+    deleteRow->addWidget(m_delete);
     deleteRow->addStretch(1);
     rightColumn->addLayout(deleteRow);
     rightColumn->addStretch(1);
 
     grid->addWidget(activeLabel, 0, 0);
     grid->addWidget(inactiveLabel, 0, 2);
-    grid->addWidget(active_, 1, 0);
+    grid->addWidget(m_active, 1, 0);
     grid->addLayout(moveButtons, 1, 1);
-    grid->addWidget(inactive_, 1, 2);
+    grid->addWidget(m_inactive, 1, 2);
     grid->addLayout(rightColumn, 1, 3);
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(2, 2);
     grid->setColumnStretch(3, 3);
     grid->setColumnMinimumWidth(3, DialogUnitsToPixels(this, 110, 0).width());
 
-    for (QPushButton* button : {add_, remove_, create_, delete_}) {
+    for (QPushButton* button : {m_add, m_remove, m_create, m_delete}) {
         // Enter keeps confirming the whole sheet, as in every dialog.
         button->setAutoDefault(false);
     }
-    connect(add_, &QPushButton::clicked, this, [this] { Activate(false); });
-    connect(remove_, &QPushButton::clicked, this, [this] { Deactivate(false); });
-    connect(inactive_, &QListWidget::itemDoubleClicked, this, [this] { Activate(true); });
-    connect(active_, &QListWidget::itemDoubleClicked, this, [this] { Deactivate(true); });
-    connect(create_, &QPushButton::clicked, this, &CPropPageFileTypes::CreateFileType);
-    connect(delete_, &QPushButton::clicked, this, &CPropPageFileTypes::DeleteFileType);
+    connect(m_add, &QPushButton::clicked, this, [this] { Activate(false); });
+    connect(m_remove, &QPushButton::clicked, this, [this] { Deactivate(false); });
+    connect(m_inactive, &QListWidget::itemDoubleClicked, this, [this] { Activate(true); });
+    connect(m_active, &QListWidget::itemDoubleClicked, this, [this] { Deactivate(true); });
+    connect(m_create, &QPushButton::clicked, this, &CPropPageFileTypes::CreateFileType);
+    connect(m_delete, &QPushButton::clicked, this, &CPropPageFileTypes::DeleteFileType);
 }
 
 void CPropPageFileTypes::OnInitPage() {
@@ -177,12 +177,12 @@ void CPropPageFileTypes::OnInitPage() {
     FileTypeList inactive;
     LoadFileTypeLists(active, inactive);
     for (const std::string& type : active) {
-        InsertSorted(active_, QString::fromStdString(type));
+        InsertSorted(m_active, QString::fromStdString(type));
     }
     for (const std::string& type : inactive) {
-        InsertSorted(inactive_, QString::fromStdString(type));
+        InsertSorted(m_inactive, QString::fromStdString(type));
     }
-    newType_->clear();
+    m_newType->clear();
 }
 
 void CPropPageFileTypes::OnApply() {
@@ -190,15 +190,15 @@ void CPropPageFileTypes::OnApply() {
 }
 
 std::vector<std::string> CPropPageFileTypes::ActiveTypes() const {
-    return Items(active_);
+    return Items(m_active);
 }
 
 std::vector<std::string> CPropPageFileTypes::InactiveTypes() const {
-    return Items(inactive_);
+    return Items(m_inactive);
 }
 
 void CPropPageFileTypes::Activate(bool quiet) {
-    if (MoveSelected(inactive_, active_)) {
+    if (MoveSelected(m_inactive, m_active)) {
         SetModified();
     } else if (!quiet) {
         PlaySystemSound(kSystemHand);
@@ -206,14 +206,14 @@ void CPropPageFileTypes::Activate(bool quiet) {
 }
 
 void CPropPageFileTypes::Deactivate(bool quiet) {
-    if (!MoveSelected(active_, inactive_)) {
+    if (!MoveSelected(m_active, m_inactive)) {
         if (!quiet) {
             PlaySystemSound(kSystemHand);
         }
         return;
     }
     SetModified();
-    if (active_->count() == 0) {
+    if (m_active->count() == 0) {
         // The move stands; the user is only told what an empty list means.
         Inform(this, "IDS_TL_MB_LAST_ACTIVE_FILE_TYPE_REMOVED");
     }
@@ -221,7 +221,7 @@ void CPropPageFileTypes::Deactivate(bool quiet) {
 
 void CPropPageFileTypes::CreateFileType() {
     // Taken as typed: neither trimmed nor changed in letter case.
-    const std::string type = newType_->text().toStdString();
+    const std::string type = m_newType->text().toStdString();
     if (type.empty()) {
         Inform(this, "IDS_TL_MB_ERR_EMPTY_NEW_FILE_TYPE");
         return;
@@ -232,23 +232,23 @@ void CPropPageFileTypes::CreateFileType() {
         Inform(this, "IDS_TL_MB_ERR_INVALID_FILE_TYPE");
         return;
     }
-    if (Contains(active_, type) || Contains(inactive_, type)) {
+    if (Contains(m_active, type) || Contains(m_inactive, type)) {
         Inform(this, "IDS_TL_MB_ERR_FILE_TYPE_EXISTS");
         return;
     }
-    const int row = InsertSorted(inactive_, QString::fromStdString(type));
-    inactive_->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-    newType_->clear();
+    const int row = InsertSorted(m_inactive, QString::fromStdString(type));
+    m_inactive->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    m_newType->clear();
     SetModified();
 }
 
 void CPropPageFileTypes::DeleteFileType() {
-    const int row = SelectedRow(inactive_);
+    const int row = SelectedRow(m_inactive);
     if (row < 0) {
         Inform(this, "IDS_TL_MB_ERR_NO_FILE_TYPE_SELECTED");
         return;
     }
-    delete inactive_->takeItem(row);
-    SelectAfterRemoval(inactive_, row);
+    delete m_inactive->takeItem(row);
+    SelectAfterRemoval(m_inactive, row);
     SetModified();
 }

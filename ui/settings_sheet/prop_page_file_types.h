@@ -37,11 +37,11 @@ protected:
     void OnApply() override;
 
 private:
-    QListWidget* active_;
-    QListWidget* inactive_;
-    QLineEdit* newType_;
-    QPushButton* add_;
-    QPushButton* remove_;
-    QPushButton* create_;
-    QPushButton* delete_;
+    QListWidget* m_active;
+    QListWidget* m_inactive;
+    QLineEdit* m_newType;
+    QPushButton* m_add;
+    QPushButton* m_remove;
+    QPushButton* m_create;
+    QPushButton* m_delete;
 };

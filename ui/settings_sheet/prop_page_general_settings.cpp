@@ -18,68 +18,68 @@ CPropPageGeneralSettings::CPropPageGeneralSettings(QWidget* parent)
 
     AddSectionHeading("IDS_TL_SETTINGS_GENERAL_LANGUAGE_SEPARATOR");
     AddInfoText("IDS_TL_SETTINGS_GENERAL_LANGUAGE_INFO");
-    german_ = new QRadioButton(Text("IDS_TL_SETTINGS_GENERAL_LANGUAGE_DE"), this);
-    german_->setObjectName("languageGerman");
-    english_ = new QRadioButton(Text("IDS_TL_SETTINGS_GENERAL_LANGUAGE_EN"), this);
-    english_->setObjectName("languageEnglish");
-    language_ = new QButtonGroup(this);
-    language_->addButton(german_, kLanguageGerman);
-    language_->addButton(english_, kLanguageEnglish);
+    m_german = new QRadioButton(Text("IDS_TL_SETTINGS_GENERAL_LANGUAGE_DE"), this);
+    m_german->setObjectName("languageGerman");
+    m_english = new QRadioButton(Text("IDS_TL_SETTINGS_GENERAL_LANGUAGE_EN"), this);
+    m_english->setObjectName("languageEnglish");
+    m_language = new QButtonGroup(this);
+    m_language->addButton(m_german, kLanguageGerman);
+    m_language->addButton(m_english, kLanguageEnglish);
     auto* languageRow = new QHBoxLayout;
-    languageRow->addWidget(german_);
+    languageRow->addWidget(m_german);
     languageRow->addSpacing(DialogUnitsToPixels(this, 40, 0).width());
-    languageRow->addWidget(english_);
+    languageRow->addWidget(m_english);
     languageRow->addStretch(1);
     page->addLayout(languageRow);
 
     page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_GENERAL_MISC_SEPARATOR");
-    transparency_ = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_TRANSPARENCY"), this);
-    transparency_->setObjectName("transparency");
-    singleInstance_ = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_SINGLE_INSTANCE"), this);
-    singleInstance_->setObjectName("singleInstance");
-    playSound_ = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_PLAY_SOUND"), this);
-    playSound_->setObjectName("playSound");
-    page->addWidget(transparency_);
-    page->addWidget(singleInstance_);
-    page->addWidget(playSound_);
+    m_transparency = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_TRANSPARENCY"), this);
+    m_transparency->setObjectName("transparency");
+    m_singleInstance = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_SINGLE_INSTANCE"), this);
+    m_singleInstance->setObjectName("singleInstance");
+    m_playSound = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_PLAY_SOUND"), this);
+    m_playSound->setObjectName("playSound");
+    page->addWidget(m_transparency);
+    page->addWidget(m_singleInstance);
+    page->addWidget(m_playSound);
 
     page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_GENERAL_RESET_SETTINGS_SEPARATOR");
     AddInfoText("IDS_TL_SETTINGS_GENERAL_RESET_SETTINGS_INFO");
-    reset_ = new QPushButton(Text("IDS_TL_SETTINGS_GENERAL_BTN_RESET_SETTINGS"), this);
-    reset_->setObjectName("resetSettings");
-    reset_->setAutoDefault(false);
+    m_reset = new QPushButton(Text("IDS_TL_SETTINGS_GENERAL_BTN_RESET_SETTINGS"), this);
+    m_reset->setObjectName("resetSettings");
+    m_reset->setAutoDefault(false);
     auto* resetRow = new QHBoxLayout;
-    resetRow->addWidget(reset_);
+    resetRow->addWidget(m_reset);
     resetRow->addStretch(1);
     page->addLayout(resetRow);
     page->addStretch(1);
 
     for (QAbstractButton* button :
-         {static_cast<QAbstractButton*>(german_), static_cast<QAbstractButton*>(english_),
-          static_cast<QAbstractButton*>(transparency_),
-          static_cast<QAbstractButton*>(singleInstance_),
-          static_cast<QAbstractButton*>(playSound_)}) {
+         {static_cast<QAbstractButton*>(m_german), static_cast<QAbstractButton*>(m_english),
+          static_cast<QAbstractButton*>(m_transparency),
+          static_cast<QAbstractButton*>(m_singleInstance),
+          static_cast<QAbstractButton*>(m_playSound)}) {
         connect(button, &QAbstractButton::clicked, this, [this] { SetModified(); });
     }
-    connect(reset_, &QPushButton::clicked, this, &CPropPageGeneralSettings::OnResetSettings);
+    connect(m_reset, &QPushButton::clicked, this, &CPropPageGeneralSettings::OnResetSettings);
 }
 
 void CPropPageGeneralSettings::OnInitPage() {
     // German is shown only for the exact code "DE"; every other code means English.
-    language_->button(IsLanguageEnglish() ? kLanguageEnglish : kLanguageGerman)->setChecked(true);
-    transparency_->setChecked(GetPropertyInt("prop_Transparency", 0) != 0);
-    singleInstance_->setChecked(GetPropertyInt("prop_SingleInstance", 1) != 0);
-    playSound_->setChecked(GetPropertyInt("prop_PlaySound", 1) != 0);
+    m_language->button(IsLanguageEnglish() ? kLanguageEnglish : kLanguageGerman)->setChecked(true);
+    m_transparency->setChecked(GetPropertyInt("prop_Transparency", 0) != 0);
+    m_singleInstance->setChecked(GetPropertyInt("prop_SingleInstance", 1) != 0);
+    m_playSound->setChecked(GetPropertyInt("prop_PlaySound", 1) != 0);
 }
 
 void CPropPageGeneralSettings::OnApply() {
     // Written even when unchanged: the sheet's caller compares the code before and after.
-    SetLanguageCode(language_->checkedId() != kLanguageGerman);
-    SetPropertyInt("prop_Transparency", transparency_->isChecked() ? 1 : 0);
-    SetPropertyInt("prop_SingleInstance", singleInstance_->isChecked() ? 1 : 0);
-    SetPropertyInt("prop_PlaySound", playSound_->isChecked() ? 1 : 0);
+    SetLanguageCode(m_language->checkedId() != kLanguageGerman);
+    SetPropertyInt("prop_Transparency", m_transparency->isChecked() ? 1 : 0);
+    SetPropertyInt("prop_SingleInstance", m_singleInstance->isChecked() ? 1 : 0);
+    SetPropertyInt("prop_PlaySound", m_playSound->isChecked() ? 1 : 0);
 }
 
 void CPropPageGeneralSettings::OnResetSettings() {

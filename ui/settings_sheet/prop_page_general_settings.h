@@ -31,11 +31,11 @@ protected:
 private:
     void OnResetSettings();
 
-    QButtonGroup* language_;
-    QRadioButton* german_;
-    QRadioButton* english_;
-    QCheckBox* transparency_;
-    QCheckBox* singleInstance_;
-    QCheckBox* playSound_;
-    QPushButton* reset_;
+    QButtonGroup* m_language;
+    QRadioButton* m_german;
+    QRadioButton* m_english;
+    QCheckBox* m_transparency;
+    QCheckBox* m_singleInstance;
+    QCheckBox* m_playSound;
+    QPushButton* m_reset;
 };

@@ -36,9 +36,9 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
 
     AddSectionHeading("IDS_TL_SETTINGS_MP3_ID3TAGS_SEPARATOR");
     AddInfoText("IDS_TL_SETTINGS_MP3_ID3TAGS_INFO");
-    readTags_ = new QCheckBox(Text("IDS_TL_SETTINGS_MP3_READ_ID3TAGS"), this);
-    readTags_->setObjectName("readTags");
-    page->addWidget(readTags_);
+    m_readTags = new QCheckBox(Text("IDS_TL_SETTINGS_MP3_READ_ID3TAGS"), this);
+    m_readTags->setObjectName("readTags");
+    page->addWidget(m_readTags);
 
     page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_MP3_TITLE_FORMAT_SEPARATOR");
@@ -48,21 +48,21 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
     auto* left = new QVBoxLayout;
     left->addWidget(MakeInfoLabel("IDS_TL_SETTINGS_MP3_TITLE_MASK_INFO", this));
     auto* maskLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK"), this);
-    mask_ = new QLineEdit(this);
-    mask_->setObjectName("titleMask");
-    maskLabel->setBuddy(mask_);
+    m_mask = new QLineEdit(this);
+    m_mask->setObjectName("titleMask");
+    maskLabel->setBuddy(m_mask);
     auto* previewLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK_PREVIEW"), this);
-    preview_ = new QLineEdit(this);
-    preview_->setObjectName("titlePreview");
-    preview_->setReadOnly(true);
-    QPalette palette = preview_->palette();
+    m_preview = new QLineEdit(this);
+    m_preview->setObjectName("titlePreview");
+    m_preview->setReadOnly(true);
+    QPalette palette = m_preview->palette();
     palette.setColor(QPalette::Base, PreviewBackground());
-    preview_->setPalette(palette);
-    previewLabel->setBuddy(preview_);
+    m_preview->setPalette(palette);
+    previewLabel->setBuddy(m_preview);
     left->addWidget(maskLabel);
-    left->addWidget(mask_);
+    left->addWidget(m_mask);
     left->addWidget(previewLabel);
-    left->addWidget(preview_);
+    left->addWidget(m_preview);
     left->addStretch(1);
     columns->addLayout(left, 3);
 
@@ -84,27 +84,27 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
     columns->addLayout(right, 2);
     page->addStretch(1);
 
-    connect(readTags_, &QAbstractButton::clicked, this, [this] { SetModified(); });
+    connect(m_readTags, &QAbstractButton::clicked, this, [this] { SetModified(); });
 }
 
 void CPropPageMP3::OnInitPage() {
-    readTags_->setChecked(GetPropertyInt("prop_ReadID3Tags", 1) != 0);
+    m_readTags->setChecked(GetPropertyInt("prop_ReadID3Tags", 1) != 0);
     const std::string mask = GetPropertyString("prop_TitleMask", "%3 - %2");
-    mask_->setText(QString::fromStdString(mask));
-    preview_->setText(QString::fromStdString(PreviewOf(mask)));
+    m_mask->setText(QString::fromStdString(mask));
+    m_preview->setText(QString::fromStdString(PreviewOf(mask)));
     // Connected only now: putting the stored mask in place is no change by the user.
-    connect(mask_, &QLineEdit::textChanged, this, &CPropPageMP3::OnMaskChanged);
+    connect(m_mask, &QLineEdit::textChanged, this, &CPropPageMP3::OnMaskChanged);
 }
 
 void CPropPageMP3::OnMaskChanged() {
     SetModified();
     // Only the preview is written; the mask field is left alone, so the cursor, the
     // selection and the undo history of the user's typing stay as they are.
-    preview_->setText(QString::fromStdString(PreviewOf(mask_->text().toStdString())));
+    m_preview->setText(QString::fromStdString(PreviewOf(m_mask->text().toStdString())));
 }
 
 void CPropPageMP3::OnApply() {
-    SetPropertyInt("prop_ReadID3Tags", readTags_->isChecked() ? 1 : 0);
+    SetPropertyInt("prop_ReadID3Tags", m_readTags->isChecked() ? 1 : 0);
     // Stored exactly as typed, even empty or without any variable.
-    SetPropertyString("prop_TitleMask", mask_->text().toStdString());
+    SetPropertyString("prop_TitleMask", m_mask->text().toStdString());
 }

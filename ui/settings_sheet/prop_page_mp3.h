@@ -28,7 +28,7 @@ protected:
 private:
     void OnMaskChanged();
 
-    QCheckBox* readTags_;
-    QLineEdit* mask_;
-    QLineEdit* preview_;
+    QCheckBox* m_readTags;
+    QLineEdit* m_mask;
+    QLineEdit* m_preview;
 };

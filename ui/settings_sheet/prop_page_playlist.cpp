@@ -50,46 +50,46 @@ CPropPagePlaylist::CPropPagePlaylist(QWidget* parent)
 
     AddSectionHeading("IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_SEPARATOR");
     AddInfoText("IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_INFO");
-    insertPosition_ = new QButtonGroup(this);
-    addRadio(insertPosition_, kTop, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_TOP", "insertTop");
-    addRadio(insertPosition_, kBeforeSelection, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_BEFORESEL",
+    m_insertPosition = new QButtonGroup(this);
+    addRadio(m_insertPosition, kTop, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_TOP", "insertTop");
+    addRadio(m_insertPosition, kBeforeSelection, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_BEFORESEL",
              "insertBeforeSelection");
-    addRadio(insertPosition_, kAfterSelection, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_AFTERSEL",
+    addRadio(m_insertPosition, kAfterSelection, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_AFTERSEL",
              "insertAfterSelection");
-    addRadio(insertPosition_, kBottom, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_BOTTOM",
+    addRadio(m_insertPosition, kBottom, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_BOTTOM",
              "insertBottom");
 
     page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_SEPARATOR");
-    saveMode_ = new QButtonGroup(this);
-    addRadio(saveMode_, kAbsolute, "IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_ABSOLUTE", "saveAbsolute");
-    addRadio(saveMode_, kRelative, "IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_RELATIVE", "saveRelative");
+    m_saveMode = new QButtonGroup(this);
+    addRadio(m_saveMode, kAbsolute, "IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_ABSOLUTE", "saveAbsolute");
+    addRadio(m_saveMode, kRelative, "IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_RELATIVE", "saveRelative");
 
     page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_PLAYLIST_MISC_SEPARATOR");
-    autoName_ = new QCheckBox(Text("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_NAME"), this);
-    autoName_->setObjectName("autoName");
-    autoFolder_ = new QCheckBox(Text("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_FOLDER"), this);
-    autoFolder_->setObjectName("autoFolder");
-    page->addWidget(autoName_);
-    page->addWidget(autoFolder_);
+    m_autoName = new QCheckBox(Text("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_NAME"), this);
+    m_autoName->setObjectName("autoName");
+    m_autoFolder = new QCheckBox(Text("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_FOLDER"), this);
+    m_autoFolder->setObjectName("autoFolder");
+    page->addWidget(m_autoName);
+    page->addWidget(m_autoFolder);
     page->addStretch(1);
-    connect(autoName_, &QAbstractButton::clicked, this, [this] { SetModified(); });
-    connect(autoFolder_, &QAbstractButton::clicked, this, [this] { SetModified(); });
+    connect(m_autoName, &QAbstractButton::clicked, this, [this] { SetModified(); });
+    connect(m_autoFolder, &QAbstractButton::clicked, this, [this] { SetModified(); });
 }
 
 void CPropPagePlaylist::OnInitPage() {
-    insertPosition_->button(InsertPositionIndex(GetPropertyString("prop_AddNewEntries", "Bottom")))
+    m_insertPosition->button(InsertPositionIndex(GetPropertyString("prop_AddNewEntries", "Bottom")))
         ->setChecked(true);
-    saveMode_->button(SaveModeIndex(GetPropertyString("prop_SaveMode", "Relative")))
+    m_saveMode->button(SaveModeIndex(GetPropertyString("prop_SaveMode", "Relative")))
         ->setChecked(true);
-    autoName_->setChecked(GetPropertyInt("prop_AutoPlaylistName", 0) != 0);
-    autoFolder_->setChecked(GetPropertyInt("prop_AutoPlaylistFolder", 0) != 0);
+    m_autoName->setChecked(GetPropertyInt("prop_AutoPlaylistName", 0) != 0);
+    m_autoFolder->setChecked(GetPropertyInt("prop_AutoPlaylistFolder", 0) != 0);
 }
 
 void CPropPagePlaylist::OnApply() {
-    SetPropertyString("prop_AddNewEntries", InsertPositionText(insertPosition_->checkedId()));
-    SetPropertyString("prop_SaveMode", SaveModeText(saveMode_->checkedId()));
-    SetPropertyInt("prop_AutoPlaylistName", autoName_->isChecked() ? 1 : 0);
-    SetPropertyInt("prop_AutoPlaylistFolder", autoFolder_->isChecked() ? 1 : 0);
+    SetPropertyString("prop_AddNewEntries", InsertPositionText(m_insertPosition->checkedId()));
+    SetPropertyString("prop_SaveMode", SaveModeText(m_saveMode->checkedId()));
+    SetPropertyInt("prop_AutoPlaylistName", m_autoName->isChecked() ? 1 : 0);
+    SetPropertyInt("prop_AutoPlaylistFolder", m_autoFolder->isChecked() ? 1 : 0);
 }

@@ -32,8 +32,8 @@ protected:
     void OnApply() override;
 
 private:
-    QButtonGroup* insertPosition_;
-    QButtonGroup* saveMode_;
-    QCheckBox* autoName_;
-    QCheckBox* autoFolder_;
+    QButtonGroup* m_insertPosition;
+    QButtonGroup* m_saveMode;
+    QCheckBox* m_autoName;
+    QCheckBox* m_autoFolder;
 };

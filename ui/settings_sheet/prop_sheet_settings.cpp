@@ -38,64 +38,64 @@ CPropSheetSettings::CPropSheetSettings(QWidget* parent) : QDialog(parent) {
                                           GetText("IDS_TL_PROPSHEET_SETTINGS_TITLE")));
     setModal(true);
 
-    general_ = new CPropPageGeneralSettings(this);
-    playlist_ = new CPropPagePlaylist(this);
-    fileTypes_ = new CPropPageFileTypes(this);
-    mp3_ = new CPropPageMP3(this);
-    pages_ = {general_, playlist_, fileTypes_, mp3_};
+    m_general = new CPropPageGeneralSettings(this);
+    m_playlist = new CPropPagePlaylist(this);
+    m_fileTypes = new CPropPageFileTypes(this);
+    m_mp3 = new CPropPageMP3(this);
+    m_pages = {m_general, m_playlist, m_fileTypes, m_mp3};
 
-    tree_ = new QTreeWidget(this);
-    tree_->setObjectName("pageTree");
-    tree_->setHeaderHidden(true);
-    tree_->setRootIsDecorated(false);
-    tree_->setColumnCount(1);
-    tree_->setIconSize(QSize(24, 24));
-    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-    stack_ = new QStackedWidget(this);
+    m_tree = new QTreeWidget(this);
+    m_tree->setObjectName("pageTree");
+    m_tree->setHeaderHidden(true);
+    m_tree->setRootIsDecorated(false);
+    m_tree->setColumnCount(1);
+    m_tree->setIconSize(QSize(24, 24));
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_stack = new QStackedWidget(this);
     int treeWidth = 0;
-    for (CPropPage* page : pages_) {
-        auto* item = new QTreeWidgetItem(tree_);
+    for (CPropPage* page : m_pages) {
+        auto* item = new QTreeWidgetItem(m_tree);
         item->setIcon(0, page->Icon());
         item->setText(0, QString::fromStdString(page->Title()));
-        treeWidth = std::max(treeWidth, tree_->fontMetrics().horizontalAdvance(item->text(0)));
-        stack_->addWidget(page);
+        treeWidth = std::max(treeWidth, m_tree->fontMetrics().horizontalAdvance(item->text(0)));
+        m_stack->addWidget(page);
         connect(page, &CPropPage::modified, this, &CPropSheetSettings::OnPageModified);
     }
     // As wide as the longest title needs, with room for the icon, the item's margins and a
     // vertical scroll bar; the page gets the rest.
-    const int scrollBar = tree_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    tree_->setFixedWidth(treeWidth + tree_->iconSize().width() + scrollBar +
-                         DialogUnitsToPixels(tree_, 16, 0).width());
+    const int scrollBar = m_tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    m_tree->setFixedWidth(treeWidth + m_tree->iconSize().width() + scrollBar +
+                          DialogUnitsToPixels(m_tree, 16, 0).width());
 
-    pageTitle_ = new QLabel(this);
-    pageTitle_->setObjectName("pageTitle");
-    pageTitle_->setTextFormat(Qt::PlainText);
-    QFont titleFont = pageTitle_->font();
+    m_pageTitle = new QLabel(this);
+    m_pageTitle->setObjectName("pageTitle");
+    m_pageTitle->setTextFormat(Qt::PlainText);
+    QFont titleFont = m_pageTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
-    pageTitle_->setFont(titleFont);
+    m_pageTitle->setFont(titleFont);
     auto* titleLine = new QFrame(this);
     titleLine->setFrameShape(QFrame::HLine);
     titleLine->setFrameShadow(QFrame::Sunken);
 
     auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(QDialogButtonBox::Ok);
-    cancel_ = buttons->addButton(QDialogButtonBox::Cancel);
-    apply_ = buttons->addButton(QDialogButtonBox::Apply);
-    SetTextIfPresent(ok_, "IDS_OK");
-    SetTextIfPresent(cancel_, "IDS_CANCEL");
-    SetTextIfPresent(apply_, "IDS_APPLY");
-    apply_->setEnabled(false);
-    connect(ok_, &QPushButton::clicked, this, &CPropSheetSettings::accept);
-    connect(cancel_, &QPushButton::clicked, this, &CPropSheetSettings::reject);
-    connect(apply_, &QPushButton::clicked, this, &CPropSheetSettings::OnApplyClicked);
+    m_ok = buttons->addButton(QDialogButtonBox::Ok);
+    m_cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    m_apply = buttons->addButton(QDialogButtonBox::Apply);
+    SetTextIfPresent(m_ok, "IDS_OK");
+    SetTextIfPresent(m_cancel, "IDS_CANCEL");
+    SetTextIfPresent(m_apply, "IDS_APPLY");
+    m_apply->setEnabled(false);
+    connect(m_ok, &QPushButton::clicked, this, &CPropSheetSettings::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &CPropSheetSettings::reject);
+    connect(m_apply, &QPushButton::clicked, this, &CPropSheetSettings::OnApplyClicked);
 
     auto* right = new QVBoxLayout;
-    right->addWidget(pageTitle_);
+    right->addWidget(m_pageTitle);
     right->addWidget(titleLine);
-    right->addWidget(stack_, 1);
+    right->addWidget(m_stack, 1);
     auto* top = new QHBoxLayout;
-    top->addWidget(tree_);
+    top->addWidget(m_tree);
     top->addLayout(right, 1);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(top, 1);
@@ -103,16 +103,16 @@ CPropSheetSettings::CPropSheetSettings(QWidget* parent) : QDialog(parent) {
 
     // A reset has rewritten the store; closing as if cancelled keeps every page from
     // writing the values it still shows over the reset ones.
-    connect(general_, &CPropPageGeneralSettings::settingsReset, this, &CPropSheetSettings::reject);
+    connect(m_general, &CPropPageGeneralSettings::settingsReset, this, &CPropSheetSettings::reject);
 
     // F1 anywhere inside the sheet opens the help.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, [] { ShowHelp(); });
 
-    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item != nullptr) {
-            SelectPage(tree_->indexOfTopLevelItem(item));
+            SelectPage(m_tree->indexOfTopLevelItem(item));
         }
     });
     SelectPage(kGeneralSettings);
@@ -133,21 +133,21 @@ void CPropSheetSettings::SelectPage(int page) {
     if (page < 0 || page >= kPageCount) {
         return;
     }
-    pages_[page]->Initialize();
-    stack_->setCurrentIndex(page);
-    pageTitle_->setText(QString::fromStdString(pages_[page]->Title()));
-    QTreeWidgetItem* item = tree_->topLevelItem(page);
-    if (tree_->currentItem() != item) {
-        tree_->setCurrentItem(item);
+    m_pages[page]->Initialize();
+    m_stack->setCurrentIndex(page);
+    m_pageTitle->setText(QString::fromStdString(m_pages[page]->Title()));
+    QTreeWidgetItem* item = m_tree->topLevelItem(page);
+    if (m_tree->currentItem() != item) {
+        m_tree->setCurrentItem(item);
     }
 }
 
 int CPropSheetSettings::CurrentPage() const {
-    return stack_->currentIndex();
+    return m_stack->currentIndex();
 }
 
 void CPropSheetSettings::ApplyPages() {
-    for (CPropPage* page : pages_) {
+    for (CPropPage* page : m_pages) {
         page->Apply();
     }
 }
@@ -159,9 +159,9 @@ void CPropSheetSettings::accept() {
 
 void CPropSheetSettings::OnApplyClicked() {
     ApplyPages();
-    apply_->setEnabled(false);
+    m_apply->setEnabled(false);
 }
 
 void CPropSheetSettings::OnPageModified() {
-    apply_->setEnabled(true);
+    m_apply->setEnabled(true);
 }

@@ -42,16 +42,16 @@ public:
     void SelectPage(int page);
     int CurrentPage() const;
 
-    CPropPage* PageAt(int page) const { return pages_[page]; }
-    CPropPageGeneralSettings* GeneralSettingsPage() const { return general_; }
-    CPropPagePlaylist* PlaylistPage() const { return playlist_; }
-    CPropPageFileTypes* FileTypesPage() const { return fileTypes_; }
-    CPropPageMP3* MP3Page() const { return mp3_; }
+    CPropPage* PageAt(int page) const { return m_pages[page]; }
+    CPropPageGeneralSettings* GeneralSettingsPage() const { return m_general; }
+    CPropPagePlaylist* PlaylistPage() const { return m_playlist; }
+    CPropPageFileTypes* FileTypesPage() const { return m_fileTypes; }
+    CPropPageMP3* MP3Page() const { return m_mp3; }
 
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
-    QPushButton* ApplyButton() const { return apply_; }
-    QTreeWidget* PageTree() const { return tree_; }
+    QPushButton* OkButton() const { return m_ok; }
+    QPushButton* CancelButton() const { return m_cancel; }
+    QPushButton* ApplyButton() const { return m_apply; }
+    QTreeWidget* PageTree() const { return m_tree; }
 
     // Applies every page that has been initialised, in the order of the tree.
     void ApplyPages();
@@ -63,16 +63,16 @@ private:
     void OnApplyClicked();
     void OnPageModified();
 
-    CPropPageGeneralSettings* general_;
-    CPropPagePlaylist* playlist_;
-    CPropPageFileTypes* fileTypes_;
-    CPropPageMP3* mp3_;
-    std::array<CPropPage*, kPageCount> pages_;
+    CPropPageGeneralSettings* m_general;
+    CPropPagePlaylist* m_playlist;
+    CPropPageFileTypes* m_fileTypes;
+    CPropPageMP3* m_mp3;
+    std::array<CPropPage*, kPageCount> m_pages;
 
-    QTreeWidget* tree_;
-    QStackedWidget* stack_;
-    QLabel* pageTitle_;
-    QPushButton* ok_;
-    QPushButton* cancel_;
-    QPushButton* apply_;
+    QTreeWidget* m_tree;
+    QStackedWidget* m_stack;
+    QLabel* m_pageTitle;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
+    QPushButton* m_apply;
 };

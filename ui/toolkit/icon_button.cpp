@@ -22,8 +22,8 @@ CIconButton::CIconButton(QWidget* parent) : QToolButton(parent) {
 }
 
 void CIconButton::SetIcons(const QPixmap& normal, const QPixmap& hover, int size) {
-    normal_ = normal;
-    hover_ = hover.isNull() ? normal : hover;
+    m_normal = normal;
+    m_hover = hover.isNull() ? normal : hover;
     setIconSize(QSize(size, size));
     ShowIcon();
 }
@@ -33,27 +33,27 @@ void CIconButton::SetIconResources(const char* normalName, const char* hoverName
 }
 
 void CIconButton::enterEvent(QEnterEvent* event) {
-    hovered_ = true;
+    m_hovered = true;
     ShowIcon();
     QToolButton::enterEvent(event);
 }
 
 void CIconButton::leaveEvent(QEvent* event) {
-    hovered_ = false;
+    m_hovered = false;
     ShowIcon();
     QToolButton::leaveEvent(event);
 }
 
 void CIconButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange && !isEnabled()) {
-        hovered_ = false;
+        m_hovered = false;
         ShowIcon();
     }
     QToolButton::changeEvent(event);
 }
 
 void CIconButton::ShowIcon() {
-    const QPixmap& picture = hovered_ && isEnabled() ? hover_ : normal_;
+    const QPixmap& picture = m_hovered && isEnabled() ? m_hover : m_normal;
     QIcon icon(picture);
     setIcon(icon);
 }

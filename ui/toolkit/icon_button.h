@@ -17,7 +17,7 @@ public:
     void SetIcons(const QPixmap& normal, const QPixmap& hover, int size);
     void SetIconResources(const char* normalName, const char* hoverName, int size);
 
-    bool IsHovered() const { return hovered_; }
+    bool IsHovered() const { return m_hovered; }
 
 protected:
     void enterEvent(QEnterEvent* event) override;
@@ -27,9 +27,9 @@ protected:
 private:
     void ShowIcon();
 
-    QPixmap normal_;
-    QPixmap hover_;
-    bool hovered_ = false;
+    QPixmap m_normal;
+    QPixmap m_hover;
+    bool m_hovered = false;
 };
 
 // A picture of the embedded resources of the given type (PNG or ICON); null when missing.

@@ -17,27 +17,27 @@ protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "tracklace-listing-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        m_root = pattern;
     }
-    void TearDown() override { fs::remove_all(root_); }
+    void TearDown() override { fs::remove_all(m_root); }
 
-    void Touch(const std::string& name) { std::ofstream(root_ / name) << "x"; }
+    void Touch(const std::string& name) { std::ofstream(m_root / name) << "x"; }
 
-    fs::path root_;
+    fs::path m_root;
 };
 
 TEST_F(FolderListingTest, ListsOnlyFilesDirectlyInsideIncludingHiddenOnesAndFileLinks) {
     Touch("b.mp3");
     Touch(".hidden.mp3");
-    fs::create_directory(root_ / "sub");
-    std::ofstream(root_ / "sub" / "inner.mp3") << "x";
-    fs::create_directory_symlink(root_ / "sub", root_ / "link-to-sub");
-    fs::create_symlink(root_ / "b.mp3", root_ / "link-to-b.mp3");
-    fs::create_symlink(root_ / "gone.mp3", root_ / "dead-link.mp3");
+    fs::create_directory(m_root / "sub");
+    std::ofstream(m_root / "sub" / "inner.mp3") << "x";
+    fs::create_directory_symlink(m_root / "sub", m_root / "link-to-sub");
+    fs::create_symlink(m_root / "b.mp3", m_root / "link-to-b.mp3");
+    fs::create_symlink(m_root / "gone.mp3", m_root / "dead-link.mp3");
 
     std::vector<std::string> list{"left over from before"};
-    ASSERT_TRUE(ListFolderFiles(root_.string(), list));
-    const std::string prefix = root_.string() + "/";
+    ASSERT_TRUE(ListFolderFiles(m_root.string(), list));
+    const std::string prefix = m_root.string() + "/";
     EXPECT_EQ(list, (std::vector<std::string>{prefix + ".hidden.mp3", prefix + "b.mp3",
                                               prefix + "link-to-b.mp3"}));
 }
@@ -45,21 +45,21 @@ TEST_F(FolderListingTest, ListsOnlyFilesDirectlyInsideIncludingHiddenOnesAndFile
 TEST_F(FolderListingTest, TrailingSeparatorIsNotDoubled) {
     Touch("a.wav");
     std::vector<std::string> list;
-    ASSERT_TRUE(ListFolderFiles(root_.string() + "/", list));
-    EXPECT_EQ(list, std::vector<std::string>{root_.string() + "/a.wav"});
+    ASSERT_TRUE(ListFolderFiles(m_root.string() + "/", list));
+    EXPECT_EQ(list, std::vector<std::string>{m_root.string() + "/a.wav"});
 }
 
 TEST_F(FolderListingTest, EmptyMissingAndFileArgumentsGiveFalseAndAnEmptyList) {
-    fs::create_directory(root_ / "only-folders");
-    fs::create_directory(root_ / "only-folders" / "x");
+    fs::create_directory(m_root / "only-folders");
+    fs::create_directory(m_root / "only-folders" / "x");
     std::vector<std::string> list{"stale"};
-    EXPECT_FALSE(ListFolderFiles((root_ / "only-folders").string(), list));
+    EXPECT_FALSE(ListFolderFiles((m_root / "only-folders").string(), list));
     EXPECT_TRUE(list.empty());
     list = {"stale"};
-    EXPECT_FALSE(ListFolderFiles((root_ / "missing").string(), list));
+    EXPECT_FALSE(ListFolderFiles((m_root / "missing").string(), list));
     EXPECT_TRUE(list.empty());
     Touch("plain.mp3");
-    EXPECT_FALSE(ListFolderFiles((root_ / "plain.mp3").string(), list));
+    EXPECT_FALSE(ListFolderFiles((m_root / "plain.mp3").string(), list));
 }
 
 TEST_F(FolderListingTest, SortsLikeAFileManager) {
@@ -68,7 +68,7 @@ TEST_F(FolderListingTest, SortsLikeAFileManager) {
         Touch(name);
     }
     std::vector<std::string> list;
-    ASSERT_TRUE(ListFolderFiles(root_.string(), list));
+    ASSERT_TRUE(ListFolderFiles(m_root.string(), list));
     std::vector<std::string> names;
     for (const auto& path : list) {
         names.push_back(fs::path(path).filename().string());

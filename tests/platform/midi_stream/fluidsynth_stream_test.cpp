@@ -22,79 +22,79 @@ protected:
         if (FindGeneralMidiSoundFont().empty()) {
             GTEST_SKIP() << "no General MIDI sound font installed";
         }
-        wav_ = std::filesystem::temp_directory_path() /
-               ("tracklace_stream_" + std::to_string(::getpid()) + ".wav");
+        m_wav = std::filesystem::temp_directory_path() /
+                ("tracklace_stream_" + std::to_string(::getpid()) + ".wav");
         const int result = OpenFluidSynthStream(
-            "file", wav_.string(),
+            "file", m_wav.string(),
             [this](MidiStreamMessage m, MidiHeader* h) {
-                std::lock_guard lock(mutex_);
+                std::lock_guard lock(m_mutex);
                 if (m == MidiStreamMessage::Done) {
-                    done_.push_back(h);
-                    doneThreads_.push_back(std::this_thread::get_id());
+                    m_done.push_back(h);
+                    m_doneThreads.push_back(std::this_thread::get_id());
                 }
-                cv_.notify_all();
+                m_cv.notify_all();
             },
-            &stream_);
+            &m_stream);
         ASSERT_EQ(result, kMidiOk);
     }
     void TearDown() override {
-        if (stream_) {
-            stream_->Close();
+        if (m_stream) {
+            m_stream->Close();
         }
         std::error_code ignored;
-        std::filesystem::remove(wav_, ignored);
+        std::filesystem::remove(m_wav, ignored);
     }
     // Waits for n Done callbacks; the limit only keeps a broken stream from hanging the run.
     bool WaitForDone(size_t n) {
-        std::unique_lock lock(mutex_);
-        return cv_.wait_for(lock, std::chrono::seconds(20), [&] { return done_.size() >= n; });
+        std::unique_lock lock(m_mutex);
+        return m_cv.wait_for(lock, std::chrono::seconds(20), [&] { return m_done.size() >= n; });
     }
 
-    std::filesystem::path wav_;
-    std::unique_ptr<IMidiStream> stream_;
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    std::vector<MidiHeader*> done_;
-    std::vector<std::thread::id> doneThreads_;
+    std::filesystem::path m_wav;
+    std::unique_ptr<IMidiStream> m_stream;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<MidiHeader*> m_done;
+    std::vector<std::thread::id> m_doneThreads;
 };
 
 TEST_F(FluidSynthStreamTest, PlaysQueuedBuffersAndCallsBackOnItsOwnThread) {
-    ASSERT_EQ(stream_->SetTimeDivision(480), kMidiOk);
+    ASSERT_EQ(m_stream->SetTimeDivision(480), kMidiOk);
     std::vector<MidiStreamEvent> a = {{0, 0, 0x90 | (60 << 8) | (90 << 16)},
                                       {24, 0, 0x80 | (60 << 8)}};
     std::vector<MidiStreamEvent> b = {{24, 0, 0x90 | (64 << 8) | (90 << 16)}};
     MidiHeader ha{reinterpret_cast<uint8_t*>(a.data()), 24, 24, 0, 0};
     MidiHeader hb{reinterpret_cast<uint8_t*>(b.data()), 12, 12, 0, 0};
-    ASSERT_EQ(stream_->PrepareHeader(&ha), kMidiOk);
-    ASSERT_EQ(stream_->PrepareHeader(&hb), kMidiOk);
-    ASSERT_EQ(stream_->Out(&ha), kMidiOk);
-    ASSERT_EQ(stream_->Out(&hb), kMidiOk);
-    ASSERT_EQ(stream_->Restart(), kMidiOk);
+    ASSERT_EQ(m_stream->PrepareHeader(&ha), kMidiOk);
+    ASSERT_EQ(m_stream->PrepareHeader(&hb), kMidiOk);
+    ASSERT_EQ(m_stream->Out(&ha), kMidiOk);
+    ASSERT_EQ(m_stream->Out(&hb), kMidiOk);
+    ASSERT_EQ(m_stream->Restart(), kMidiOk);
     ASSERT_TRUE(WaitForDone(2));
-    std::lock_guard lock(mutex_);
-    EXPECT_EQ(done_[0], &ha);
-    EXPECT_EQ(done_[1], &hb);
-    EXPECT_NE(doneThreads_[0], std::this_thread::get_id());
-    EXPECT_EQ(stream_->UnprepareHeader(&ha), kMidiOk);
+    std::lock_guard lock(m_mutex);
+    EXPECT_EQ(m_done[0], &ha);
+    EXPECT_EQ(m_done[1], &hb);
+    EXPECT_NE(m_doneThreads[0], std::this_thread::get_id());
+    EXPECT_EQ(m_stream->UnprepareHeader(&ha), kMidiOk);
 }
 
 TEST_F(FluidSynthStreamTest, StopReturnsBuffersThatWouldPlayForMinutes) {
-    ASSERT_EQ(stream_->SetTimeDivision(96), kMidiOk);
+    ASSERT_EQ(m_stream->SetTimeDivision(96), kMidiOk);
     // The second event lies ten minutes ahead at the default tempo.
     std::vector<MidiStreamEvent> a = {{0, 0, 0x90 | (60 << 8) | (90 << 16)},
                                       {96 * 1200, 0, 0x80 | (60 << 8)}};
     MidiHeader ha{reinterpret_cast<uint8_t*>(a.data()), 24, 24, 0, 0};
-    ASSERT_EQ(stream_->PrepareHeader(&ha), kMidiOk);
-    ASSERT_EQ(stream_->Out(&ha), kMidiOk);
-    ASSERT_EQ(stream_->Restart(), kMidiOk);
-    EXPECT_EQ(stream_->UnprepareHeader(&ha), kMidiStillPlaying);
-    ASSERT_EQ(stream_->Stop(), kMidiOk);
+    ASSERT_EQ(m_stream->PrepareHeader(&ha), kMidiOk);
+    ASSERT_EQ(m_stream->Out(&ha), kMidiOk);
+    ASSERT_EQ(m_stream->Restart(), kMidiOk);
+    EXPECT_EQ(m_stream->UnprepareHeader(&ha), kMidiStillPlaying);
+    ASSERT_EQ(m_stream->Stop(), kMidiOk);
     ASSERT_TRUE(WaitForDone(1));
-    EXPECT_EQ(stream_->UnprepareHeader(&ha), kMidiOk);
-    EXPECT_EQ(stream_->Reset(), kMidiOk);
-    EXPECT_EQ(stream_->Close(), kMidiOk);
-    std::lock_guard lock(mutex_);
-    EXPECT_EQ(done_.size(), 1u);
+    EXPECT_EQ(m_stream->UnprepareHeader(&ha), kMidiOk);
+    EXPECT_EQ(m_stream->Reset(), kMidiOk);
+    EXPECT_EQ(m_stream->Close(), kMidiOk);
+    std::lock_guard lock(m_mutex);
+    EXPECT_EQ(m_done.size(), 1u);
 }
 
 TEST(OpenMidiStream, OpensOrFailsWithNoDevice) {

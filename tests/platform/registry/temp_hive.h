@@ -16,18 +16,18 @@ public:
     TempHive() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tracklace-hive-XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+        m_folder = mkdtemp(pattern.data());
+        setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
     }
     TempHive(const TempHive&) = delete;
     TempHive& operator=(const TempHive&) = delete;
     ~TempHive() {
         std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
+        std::filesystem::remove_all(m_folder, ignored);
     }
 
-    const std::string& folder() const { return folder_; }
-    std::string file() const { return folder_ + "/Wendmark/HKEY_CURRENT_USER.reg"; }
+    const std::string& folder() const { return m_folder; }
+    std::string file() const { return m_folder + "/Wendmark/HKEY_CURRENT_USER.reg"; }
     bool Exists() const { return std::filesystem::exists(file()); }
 
     std::string Read() const {
@@ -35,11 +35,11 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     void Write(std::string_view bytes) const {
-        std::filesystem::create_directories(folder_ + "/Wendmark");
+        std::filesystem::create_directories(m_folder + "/Wendmark");
         std::ofstream out(file(), std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
 private:
-    std::string folder_;
+    std::string m_folder;
 };

@@ -22,7 +22,7 @@ const FileTypeList kInactive = {"669", "aac", "aif", "aiff", "amf",  "asf", "au"
 class FileTypes : public ::testing::Test {
 protected:
     void SetUp() override { ReloadTexts(); }
-    TempHive hive_;
+    TempHive m_hive;
 };
 
 void Store(const std::string& name, const registry::Value& value) {

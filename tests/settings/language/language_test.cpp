@@ -15,7 +15,7 @@ namespace {
 class Texts : public ::testing::Test {
 protected:
     void SetUp() override { ReloadTexts(); }
-    TempHive hive_;
+    TempHive m_hive;
 };
 
 }  // namespace

@@ -61,7 +61,7 @@ public:
     ScopedLocale(const char* all, const char* messages, const char* lang) {
         for (int i = 0; i < 3; ++i) {
             const char* old = getenv(kNames[i]);
-            saved_[i] = old ? std::optional<std::string>(old) : std::nullopt;
+            m_saved[i] = old ? std::optional<std::string>(old) : std::nullopt;
         }
         Set(0, all);
         Set(1, messages);
@@ -69,7 +69,7 @@ public:
     }
     ~ScopedLocale() {
         for (int i = 0; i < 3; ++i) {
-            Set(i, saved_[i] ? saved_[i]->c_str() : nullptr);
+            Set(i, m_saved[i] ? m_saved[i]->c_str() : nullptr);
         }
     }
 
@@ -82,7 +82,7 @@ private:
             unsetenv(kNames[i]);
         }
     }
-    std::optional<std::string> saved_[3];
+    std::optional<std::string> m_saved[3];
 };
 
 void SetInstallerLanguage(const registry::Value& value) {

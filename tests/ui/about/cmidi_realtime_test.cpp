@@ -19,18 +19,18 @@ protected:
         if (platform::FindGeneralMidiSoundFont().empty()) {
             GTEST_SKIP() << "no General MIDI sound font installed";
         }
-        wav_ = std::filesystem::temp_directory_path() /
-               ("tracklace_cmidi_" + std::to_string(::getpid()) + ".wav");
+        m_wav = std::filesystem::temp_directory_path() /
+                ("tracklace_cmidi_" + std::to_string(::getpid()) + ".wav");
     }
     void TearDown() override {
         std::error_code ignored;
-        std::filesystem::remove(wav_, ignored);
+        std::filesystem::remove(m_wav, ignored);
     }
     platform::MidiStreamFactory Factory() {
         return [this](int, platform::MidiStreamCallback callback,
                       std::unique_ptr<platform::IMidiStream>* stream) {
-            ++opens_;
-            return platform::OpenFluidSynthStream("file", wav_.string(), std::move(callback),
+            ++m_opens;
+            return platform::OpenFluidSynthStream("file", m_wav.string(), std::move(callback),
                                                   stream);
         };
     }
@@ -43,8 +43,8 @@ protected:
         return midi.BytesPlayed() >= bytes;
     }
 
-    std::filesystem::path wav_;
-    int opens_ = 0;
+    std::filesystem::path m_wav;
+    int m_opens = 0;
 };
 
 TEST_F(CMIDIRealTime, RefillsFromTheStreamThreadAndHaltsWithoutWaitingOut) {
@@ -57,7 +57,7 @@ TEST_F(CMIDIRealTime, RefillsFromTheStreamThreadAndHaltsWithoutWaitingOut) {
 
     // Restarting while playing halts, reopens and plays again.
     ASSERT_TRUE(midi.StartPlayback(true));
-    EXPECT_EQ(opens_, 2);
+    EXPECT_EQ(m_opens, 2);
     ASSERT_TRUE(WaitUntilBuffersCameBack(midi, 3 * 12));
 
     ASSERT_TRUE(midi.HaltPlayback(false));

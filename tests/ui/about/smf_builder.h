@@ -30,8 +30,8 @@ inline Bytes Be32(uint32_t v) {
 class TrackData {
 public:
     TrackData& Event(uint32_t delta, std::initializer_list<uint8_t> bytes) {
-        Append(data_, Vlq(delta));
-        data_.insert(data_.end(), bytes);
+        Append(m_data, Vlq(delta));
+        m_data.insert(m_data.end(), bytes);
         return *this;
     }
     TrackData& Tempo(uint32_t delta, uint32_t microsecondsPerQuarter) {
@@ -41,13 +41,13 @@ public:
     }
     TrackData& End(uint32_t delta = 0) { return Event(delta, {0xFF, 0x2F, 0x00}); }
     TrackData& Raw(std::initializer_list<uint8_t> bytes) {
-        data_.insert(data_.end(), bytes);
+        m_data.insert(m_data.end(), bytes);
         return *this;
     }
-    const Bytes& Data() const { return data_; }
+    const Bytes& Data() const { return m_data; }
 
 private:
-    Bytes data_;
+    Bytes m_data;
 };
 
 inline Bytes Chunk(const char* type, const Bytes& body) {

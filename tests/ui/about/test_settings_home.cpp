@@ -14,19 +14,19 @@ public:
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tracklace_about_XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) {
-            home_ = pattern;
-            setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
+            m_home = pattern;
+            setenv("XDG_CONFIG_HOME", m_home.c_str(), 1);
         }
     }
     void TearDown() override {
-        if (!home_.empty()) {
+        if (!m_home.empty()) {
             std::error_code ignored;
-            std::filesystem::remove_all(home_, ignored);
+            std::filesystem::remove_all(m_home, ignored);
         }
     }
 
 private:
-    std::string home_;
+    std::string m_home;
 };
 
 const auto* const kSettingsHome = ::testing::AddGlobalTestEnvironment(new SettingsHome);

@@ -23,17 +23,17 @@ constexpr const char* kDisplay = ":71";
 class SingleInstanceTest : public ::testing::Test, private WithTestApplication {
 protected:
     void SetUp() override {
-        environment_ = QProcessEnvironment::systemEnvironment();
-        environment_.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime_.Path().string()));
-        environment_.insert("XDG_CONFIG_HOME", QString::fromStdString(config_.Path().string()));
-        environment_.insert("QT_QPA_PLATFORM", "offscreen");
-        environment_.remove("WAYLAND_DISPLAY");
-        environment_.insert("DISPLAY", kDisplay);
-        lockPath_ = runtime_.Path().string() + "/" + "TKL-{B9CA50FC-8C22-4ced-8C64-E98672FFBF25}-" +
-                    kDisplay + ".lock";
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(m_runtime.Path().string()));
+        m_environment.insert("XDG_CONFIG_HOME", QString::fromStdString(m_config.Path().string()));
+        m_environment.insert("QT_QPA_PLATFORM", "offscreen");
+        m_environment.remove("WAYLAND_DISPLAY");
+        m_environment.insert("DISPLAY", kDisplay);
+        m_lockPath = m_runtime.Path().string() + "/" +
+                     "TKL-{B9CA50FC-8C22-4ced-8C64-E98672FFBF25}-" + kDisplay + ".lock";
     }
     void TearDown() override {
-        for (auto& process : processes_) {
+        for (auto& process : m_processes) {
             if (process->state() != QProcess::NotRunning) {
                 process->kill();
                 process->waitForFinished(5000);
@@ -42,16 +42,16 @@ protected:
     }
 
     QProcess* Start(const QString& program, const QStringList& arguments = {}) {
-        processes_.push_back(std::make_unique<QProcess>());
-        QProcess* process = processes_.back().get();
-        process->setProcessEnvironment(environment_);
+        m_processes.push_back(std::make_unique<QProcess>());
+        QProcess* process = m_processes.back().get();
+        process->setProcessEnvironment(m_environment);
         process->start(program, arguments);
         EXPECT_TRUE(process->waitForStarted(5000));
         return process;
     }
 
     bool LockHeldByOther() const {
-        const int fd = open(lockPath_.c_str(), O_RDWR | O_CLOEXEC);
+        const int fd = open(m_lockPath.c_str(), O_RDWR | O_CLOEXEC);
         if (fd < 0) {
             return false;
         }
@@ -73,11 +73,11 @@ protected:
         return true;
     }
 
-    TempFolder runtime_;
-    TempFolder config_;
-    QProcessEnvironment environment_;
-    std::string lockPath_;
-    std::vector<std::unique_ptr<QProcess>> processes_;
+    TempFolder m_runtime;
+    TempFolder m_config;
+    QProcessEnvironment m_environment;
+    std::string m_lockPath;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
 TEST_F(SingleInstanceTest, SecondStartOfTheProgramEndsAndTheFirstRunsOn) {
@@ -125,7 +125,7 @@ TEST_F(SingleInstanceTest, TheSecondStartAsksTheFirstForItsWindow) {
 }
 
 TEST_F(SingleInstanceTest, WithTheSettingOffNoMarkerIsTaken) {
-    ASSERT_EQ(setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1), 0);
+    ASSERT_EQ(setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1), 0);
     // The setting is written by this process into the hive the program reads.
     ASSERT_TRUE(SetPropertyInt("prop_SingleInstance", 0));
     unsetenv("XDG_CONFIG_HOME");

@@ -20,22 +20,22 @@ class FileDropListTest : public ::testing::Test, private WithTestApplication {
 protected:
     void SetUp() override {
         TestApplication();
-        model_.setColumnCount(1);
+        m_model.setColumnCount(1);
         for (int i = 0; i < 50; ++i) {
-            model_.appendRow(new QStandardItem(QString("row %1").arg(i)));
+            m_model.appendRow(new QStandardItem(QString("row %1").arg(i)));
         }
-        list_.setModel(&model_);
-        list_.resize(300, 200);
-        list_.show();
+        m_list.setModel(&m_model);
+        m_list.resize(300, 200);
+        m_list.show();
         DropMode mode;
         mode.flags = DropMode::kAcceptFiles | DropMode::kAcceptFolders | DropMode::kCallback;
         mode.callback = [this](const DropNotification& n) {
-            ++calls_;
-            paths_ = n.paths;
-            dropIndex_ = n.dropIndex;
-            selectedAtDrop_ = n.list->GetSelectedRow();
+            ++m_calls;
+            m_paths = n.paths;
+            m_dropIndex = n.dropIndex;
+            m_selectedAtDrop = n.list->GetSelectedRow();
         };
-        ASSERT_TRUE(list_.SetDropMode(mode));
+        ASSERT_TRUE(m_list.SetDropMode(mode));
     }
 
     static QMimeData* Urls(const std::vector<std::string>& paths) {
@@ -48,55 +48,55 @@ protected:
         return data;
     }
 
-    QPoint RowPoint(int row) const { return list_.visualRect(model_.index(row, 0)).center(); }
+    QPoint RowPoint(int row) const { return m_list.visualRect(m_model.index(row, 0)).center(); }
 
     // A whole drag: enter, one move, then the drop, all at point.
     bool Drag(QMimeData* data, QPoint point) {
         std::unique_ptr<QMimeData> owned(data);
         QDragEnterEvent enter(point, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(list_.viewport(), &enter);
+        QCoreApplication::sendEvent(m_list.viewport(), &enter);
         QDragMoveEvent move(point, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(list_.viewport(), &move);
+        QCoreApplication::sendEvent(m_list.viewport(), &move);
         QDropEvent drop(point, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(list_.viewport(), &drop);
+        QCoreApplication::sendEvent(m_list.viewport(), &drop);
         return drop.isAccepted();
     }
 
-    ScriptedUserInteraction user_;
-    TempFolder files_;
-    QStandardItemModel model_;
-    CFileDropListCtrl list_;
-    int calls_ = 0;
-    std::vector<std::string> paths_;
-    int dropIndex_ = -2;
-    int selectedAtDrop_ = -2;
+    ScriptedUserInteraction m_user;
+    TempFolder m_files;
+    QStandardItemModel m_model;
+    CFileDropListCtrl m_list;
+    int m_calls = 0;
+    std::vector<std::string> m_paths;
+    int m_dropIndex = -2;
+    int m_selectedAtDrop = -2;
 };
 
 TEST_F(FileDropListTest, MissingPathsAreLeftOutAndTheRestKeepsDropOrder) {
-    const std::string first = files_.File("b.mp3");
-    const std::string third = files_.File("a.mp3");
-    EXPECT_TRUE(Drag(Urls({first, files_ / "missing.mp3", third}), RowPoint(2)));
-    EXPECT_EQ(calls_, 1);
-    EXPECT_EQ(paths_, (std::vector<std::string>{first, third}));
-    EXPECT_EQ(dropIndex_, 2);
-    EXPECT_EQ(selectedAtDrop_, 2);
-    EXPECT_TRUE(user_.systemSounds.empty());
-    EXPECT_FALSE(list_.IsDragAccepted());
+    const std::string first = m_files.File("b.mp3");
+    const std::string third = m_files.File("a.mp3");
+    EXPECT_TRUE(Drag(Urls({first, m_files / "missing.mp3", third}), RowPoint(2)));
+    EXPECT_EQ(m_calls, 1);
+    EXPECT_EQ(m_paths, (std::vector<std::string>{first, third}));
+    EXPECT_EQ(m_dropIndex, 2);
+    EXPECT_EQ(m_selectedAtDrop, 2);
+    EXPECT_TRUE(m_user.systemSounds.empty());
+    EXPECT_FALSE(m_list.IsDragAccepted());
 }
 
 TEST_F(FileDropListTest, BelowTheLastRowTheIndexIsMinusOne) {
-    model_.removeRows(3, 47);
-    const std::string file = files_.File("a.mp3");
-    EXPECT_TRUE(Drag(Urls({file}), QPoint(20, list_.viewport()->height() - 3)));
-    EXPECT_EQ(dropIndex_, -1);
-    EXPECT_EQ(paths_, std::vector<std::string>{file});
+    m_model.removeRows(3, 47);
+    const std::string file = m_files.File("a.mp3");
+    EXPECT_TRUE(Drag(Urls({file}), QPoint(20, m_list.viewport()->height() - 3)));
+    EXPECT_EQ(m_dropIndex, -1);
+    EXPECT_EQ(m_paths, std::vector<std::string>{file});
 }
 
 TEST_F(FileDropListTest, NothingAcceptableStillNotifiesOnceAndPlaysSystemHand) {
-    EXPECT_FALSE(Drag(Urls({files_ / "gone.mp3"}), RowPoint(0)));
-    EXPECT_EQ(calls_, 1);
-    EXPECT_TRUE(paths_.empty());
-    EXPECT_EQ(user_.systemSounds, std::vector<int>{3});
+    EXPECT_FALSE(Drag(Urls({m_files / "gone.mp3"}), RowPoint(0)));
+    EXPECT_EQ(m_calls, 1);
+    EXPECT_TRUE(m_paths.empty());
+    EXPECT_EQ(m_user.systemSounds, std::vector<int>{3});
 }
 
 TEST_F(FileDropListTest, DataWithoutFilesIsRefusedWhileDraggingAndDropsNothing) {
@@ -104,37 +104,37 @@ TEST_F(FileDropListTest, DataWithoutFilesIsRefusedWhileDraggingAndDropsNothing) 
     data->setText("just text");
     std::unique_ptr<QMimeData> owned(data);
     QDragEnterEvent enter(RowPoint(1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list_.viewport(), &enter);
+    QCoreApplication::sendEvent(m_list.viewport(), &enter);
     EXPECT_FALSE(enter.isAccepted());
-    EXPECT_FALSE(list_.IsDragAccepted());
+    EXPECT_FALSE(m_list.IsDragAccepted());
     QDragMoveEvent move(RowPoint(1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list_.viewport(), &move);
-    EXPECT_EQ(list_.GetSelectedRow(), -1);
+    QCoreApplication::sendEvent(m_list.viewport(), &move);
+    EXPECT_EQ(m_list.GetSelectedRow(), -1);
     QDropEvent drop(RowPoint(1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list_.viewport(), &drop);
-    EXPECT_EQ(calls_, 0);
-    EXPECT_TRUE(user_.systemSounds.empty());
+    QCoreApplication::sendEvent(m_list.viewport(), &drop);
+    EXPECT_EQ(m_calls, 0);
+    EXPECT_TRUE(m_user.systemSounds.empty());
 }
 
 TEST_F(FileDropListTest, LinksDeliverTheirTargetsAndDeadOnesNothing) {
-    const std::string folder = files_.Folder("Music Folder");
-    const std::string song = files_.File("song.mp3");
-    fs::create_symlink(song, files_.Path() / "song-link.mp3");
-    fs::create_symlink(files_ / "gone.mp3", files_.Path() / "dead-link.mp3");
-    const std::string folderLink = files_.File(
+    const std::string folder = m_files.Folder("Music Folder");
+    const std::string song = m_files.File("song.mp3");
+    fs::create_symlink(song, m_files.Path() / "song-link.mp3");
+    fs::create_symlink(m_files / "gone.mp3", m_files.Path() / "dead-link.mp3");
+    const std::string folderLink = m_files.File(
         "Music.desktop",
         "[Desktop Entry]\nType=Link\nName=Music\nURL=" +
             QUrl::fromLocalFile(QString::fromStdString(folder)).toString().toStdString() + "\n");
-    const std::string deadLink = files_.File(
-        "Gone.desktop", "[Desktop Entry]\nType=Link\nURL=file://" + files_ / "nothing" + "\n");
+    const std::string deadLink = m_files.File(
+        "Gone.desktop", "[Desktop Entry]\nType=Link\nURL=file://" + m_files / "nothing" + "\n");
     const std::string application =
-        files_.File("App.desktop", "[Desktop Entry]\nType=Application\nExec=true\n");
+        m_files.File("App.desktop", "[Desktop Entry]\nType=Application\nExec=true\n");
 
-    EXPECT_TRUE(Drag(Urls({folderLink, deadLink, files_ / "song-link.mp3", files_ / "dead-link.mp3",
-                           application}),
+    EXPECT_TRUE(Drag(Urls({folderLink, deadLink, m_files / "song-link.mp3",
+                           m_files / "dead-link.mp3", application}),
                      RowPoint(0)));
     // A link file that is not of Type=Link is an ordinary file.
-    EXPECT_EQ(paths_, (std::vector<std::string>{folder, files_ / "song-link.mp3", application}));
+    EXPECT_EQ(m_paths, (std::vector<std::string>{folder, m_files / "song-link.mp3", application}));
     EXPECT_EQ(CFileDropListCtrl::ResolveLink(folderLink), folder);
     EXPECT_EQ(CFileDropListCtrl::ResolveLink(song), "");
     EXPECT_EQ(CFileDropListCtrl::ResolveLink(application), "");
@@ -142,86 +142,86 @@ TEST_F(FileDropListTest, LinksDeliverTheirTargetsAndDeadOnesNothing) {
 
 TEST_F(FileDropListTest, DraggingSelectsUnderThePointerAndScrollsAtTheEdges) {
     // Row 4 at the very top: 10 pixels down is inside the top zone, so row 3 comes into view.
-    list_.scrollTo(model_.index(4, 0), QAbstractItemView::PositionAtTop);
-    ASSERT_LT(list_.visualRect(model_.index(3, 0)).bottom(), 0);
-    std::unique_ptr<QMimeData> data(Urls({files_.File("a.mp3")}));
+    m_list.scrollTo(m_model.index(4, 0), QAbstractItemView::PositionAtTop);
+    ASSERT_LT(m_list.visualRect(m_model.index(3, 0)).bottom(), 0);
+    std::unique_ptr<QMimeData> data(Urls({m_files.File("a.mp3")}));
     QDragEnterEvent enter(QPoint(20, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
                           Qt::NoModifier);
-    QCoreApplication::sendEvent(list_.viewport(), &enter);
+    QCoreApplication::sendEvent(m_list.viewport(), &enter);
     ASSERT_TRUE(enter.isAccepted());
     QDragMoveEvent top(QPoint(20, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list_.viewport(), &top);
-    EXPECT_EQ(list_.GetSelectedRow(), 4);
-    EXPECT_GE(list_.visualRect(model_.index(3, 0)).top(), 0);
+    QCoreApplication::sendEvent(m_list.viewport(), &top);
+    EXPECT_EQ(m_list.GetSelectedRow(), 4);
+    EXPECT_GE(m_list.visualRect(m_model.index(3, 0)).top(), 0);
 
     // Near the bottom edge the row after the one under the pointer comes into view.
-    const int height = list_.viewport()->height();
+    const int height = m_list.viewport()->height();
     const QPoint nearBottom(20, height - 5);
-    const int under = list_.indexAt(nearBottom).row();
+    const int under = m_list.indexAt(nearBottom).row();
     ASSERT_GE(under, 0);
-    ASSERT_GT(list_.visualRect(model_.index(under + 1, 0)).bottom(), height);
+    ASSERT_GT(m_list.visualRect(m_model.index(under + 1, 0)).bottom(), height);
     QDragMoveEvent bottom(nearBottom, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list_.viewport(), &bottom);
-    EXPECT_EQ(list_.GetSelectedRow(), under);
-    EXPECT_LE(list_.visualRect(model_.index(under + 1, 0)).bottom(), height);
+    QCoreApplication::sendEvent(m_list.viewport(), &bottom);
+    EXPECT_EQ(m_list.GetSelectedRow(), under);
+    EXPECT_LE(m_list.visualRect(m_model.index(under + 1, 0)).bottom(), height);
 
     // Leaving takes the drag highlight away.
     QDragLeaveEvent leave;
-    QCoreApplication::sendEvent(list_.viewport(), &leave);
-    EXPECT_EQ(list_.GetSelectedRow(), -1);
-    EXPECT_FALSE(list_.IsDragAccepted());
+    QCoreApplication::sendEvent(m_list.viewport(), &leave);
+    EXPECT_EQ(m_list.GetSelectedRow(), -1);
+    EXPECT_FALSE(m_list.IsDragAccepted());
 }
 
 TEST_F(FileDropListTest, DropModeFlagsDecideWhatIsTaken) {
-    const std::string folder = files_.Folder("folder");
-    const std::string upper = files_.File("LOUD.MP3");
-    const std::string wav = files_.File("a.wav");
-    const std::string ogg = files_.File("b.ogg");
-    const std::string bare = files_.File("noext");
-    const DropMode before = list_.GetDropMode();
+    const std::string folder = m_files.Folder("folder");
+    const std::string upper = m_files.File("LOUD.MP3");
+    const std::string wav = m_files.File("a.wav");
+    const std::string ogg = m_files.File("b.ogg");
+    const std::string bare = m_files.File("noext");
+    const DropMode before = m_list.GetDropMode();
 
     DropMode refused;
     refused.flags = DropMode::kCallback;
-    EXPECT_FALSE(list_.SetDropMode(refused));
-    EXPECT_EQ(list_.GetDropMode().flags, before.flags);
-    EXPECT_TRUE(list_.GetDropMode().callback);
+    EXPECT_FALSE(m_list.SetDropMode(refused));
+    EXPECT_EQ(m_list.GetDropMode().flags, before.flags);
+    EXPECT_TRUE(m_list.GetDropMode().callback);
 
     DropMode filtered = before;
     filtered.flags = DropMode::kAcceptFiles | DropMode::kUseFilter | DropMode::kCallback;
     filtered.filter = ".mp3;.wav";
-    ASSERT_TRUE(list_.SetDropMode(filtered));
-    EXPECT_FALSE(list_.IsAcceptedPath(folder));
-    EXPECT_TRUE(list_.IsAcceptedPath(upper));
-    EXPECT_TRUE(list_.IsAcceptedPath(wav));
-    EXPECT_FALSE(list_.IsAcceptedPath(ogg));
-    EXPECT_FALSE(list_.IsAcceptedPath(bare));
+    ASSERT_TRUE(m_list.SetDropMode(filtered));
+    EXPECT_FALSE(m_list.IsAcceptedPath(folder));
+    EXPECT_TRUE(m_list.IsAcceptedPath(upper));
+    EXPECT_TRUE(m_list.IsAcceptedPath(wav));
+    EXPECT_FALSE(m_list.IsAcceptedPath(ogg));
+    EXPECT_FALSE(m_list.IsAcceptedPath(bare));
 
     DropMode foldersOnly = before;
     foldersOnly.flags = DropMode::kAcceptFolders | DropMode::kCallback;
-    ASSERT_TRUE(list_.SetDropMode(foldersOnly));
-    EXPECT_TRUE(list_.IsAcceptedPath(folder));
-    EXPECT_FALSE(list_.IsAcceptedPath(wav));
-    EXPECT_FALSE(list_.IsAcceptedPath("/dev/null"));  // not a regular file
+    ASSERT_TRUE(m_list.SetDropMode(foldersOnly));
+    EXPECT_TRUE(m_list.IsAcceptedPath(folder));
+    EXPECT_FALSE(m_list.IsAcceptedPath(wav));
+    EXPECT_FALSE(m_list.IsAcceptedPath("/dev/null"));  // not a regular file
 }
 
 TEST_F(FileDropListTest, SelfInsertingModePutsNewPathsOnTop) {
-    const std::string a = files_.File("a.mp3");
-    const std::string b = files_.File("b.mp3");
+    const std::string a = m_files.File("a.mp3");
+    const std::string b = m_files.File("b.mp3");
     DropMode inserting;
     inserting.flags = DropMode::kAcceptFiles;
-    ASSERT_TRUE(list_.SetDropMode(inserting));
-    model_.removeRows(0, model_.rowCount());
+    ASSERT_TRUE(m_list.SetDropMode(inserting));
+    m_model.removeRows(0, m_model.rowCount());
     Drag(Urls({a, b}), QPoint(20, 20));
-    ASSERT_EQ(model_.rowCount(), 2);
-    EXPECT_EQ(model_.item(0)->text().toStdString(), b);
-    EXPECT_EQ(model_.item(1)->text().toStdString(), a);
+    ASSERT_EQ(m_model.rowCount(), 2);
+    EXPECT_EQ(m_model.item(0)->text().toStdString(), b);
+    EXPECT_EQ(m_model.item(1)->text().toStdString(), a);
     Drag(Urls({a}), QPoint(20, 20));  // shown already: skipped
-    EXPECT_EQ(model_.rowCount(), 2);
+    EXPECT_EQ(m_model.rowCount(), 2);
     inserting.flags |= DropMode::kAllowDuplicates;
-    ASSERT_TRUE(list_.SetDropMode(inserting));
+    ASSERT_TRUE(m_list.SetDropMode(inserting));
     Drag(Urls({a}), QPoint(20, 20));
-    EXPECT_EQ(model_.rowCount(), 3);
-    EXPECT_EQ(calls_, 0);
+    EXPECT_EQ(m_model.rowCount(), 3);
+    EXPECT_EQ(m_calls, 0);
 }
 
 }  // namespace

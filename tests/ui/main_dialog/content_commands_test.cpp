@@ -23,7 +23,7 @@ class ContentListTest : public MainDialogTest {
 protected:
     // Three entries x0, x1, x2 added at the end.
     void AddThree() {
-        AddFiles({music_ / "x0.mp3", music_ / "x1.mp3", music_ / "x2.mp3"});
+        AddFiles({m_music / "x0.mp3", m_music / "x1.mp3", m_music / "x2.mp3"});
         ASSERT_EQ(Entries().size(), 3u);
     }
     void Key(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
@@ -78,7 +78,7 @@ TEST_F(ContentListTest, InsertPositionWithAndWithoutSelection) {
         AddThree();
         SetPropertyString("prop_AddNewEntries", c.mode);
         List().SelectRow(c.selected);
-        AddFiles({music_ / "n0.mp3", music_ / "n1.mp3"});
+        AddFiles({m_music / "n0.mp3", m_music / "n1.mp3"});
         EXPECT_EQ(Names(Entries()), c.expected);
         // "Add files" leaves nothing selected, so the song folder is empty.
         EXPECT_EQ(List().GetSelectedRow(), -1);
@@ -92,15 +92,15 @@ TEST_F(ContentListTest, SkippedFilesDoNotMoveTheBatch) {
     AddThree();
     SetPropertyString("prop_AddNewEntries", "AfterSelection");
     List().SelectRow(0);
-    AddFiles({music_ / "notes.txt", music_ / "n0.mp3", music_ / "bad\nname.mp3",
-              music_ / "cr\rname.mp3", music_ / "n1.ogg"});
+    AddFiles({m_music / "notes.txt", m_music / "n0.mp3", m_music / "bad\nname.mp3",
+              m_music / "cr\rname.mp3", m_music / "n1.ogg"});
     EXPECT_EQ(Names(Entries()),
               (std::vector<std::string>{"x0.mp3", "n0.mp3", "n1.ogg", "x1.mp3", "x2.mp3"}));
-    EXPECT_TRUE(user_.systemSounds.empty());
+    EXPECT_TRUE(m_user.systemSounds.empty());
 }
 
 TEST_F(ContentListTest, ColumnsShowNameAndLowerCaseTypeAndDuplicatesStay) {
-    AddFiles({music_ / "SONG.MP3", music_ / "live.set.Ogg", music_ / "SONG.MP3"});
+    AddFiles({m_music / "SONG.MP3", m_music / "live.set.Ogg", m_music / "SONG.MP3"});
     EXPECT_EQ(Column(CPlaylistModel::kName),
               (std::vector<std::string>{"SONG", "live.set", "SONG"}));
     EXPECT_EQ(Column(CPlaylistModel::kType), (std::vector<std::string>{"mp3", "ogg", "mp3"}));
@@ -112,7 +112,7 @@ TEST_F(ContentListTest, TrackColumnKeepsItsWidthUntilNumbersNeedMore) {
     EXPECT_EQ(List().header()->sectionSize(CPlaylistModel::kTrack), 28);
     std::vector<std::string> many;
     for (int i = 0; i < 12000; ++i) {
-        many.push_back(music_ / ("t" + std::to_string(i) + ".mp3"));
+        many.push_back(m_music / ("t" + std::to_string(i) + ".mp3"));
     }
     Dialog().InsertEntries(many);
     Dialog().RefreshList();
@@ -124,44 +124,44 @@ TEST_F(ContentListTest, TrackColumnKeepsItsWidthUntilNumbersNeedMore) {
 TEST_F(ContentListTest, OnlyFilesOfActiveTypesAreAdded) {
     SaveFileTypeLists({"gz"}, {"mp3"});
     Open();
-    AddFiles({music_ / "archive.tar.gz", music_ / "README", music_ / "song.mp3"});
+    AddFiles({m_music / "archive.tar.gz", m_music / "README", m_music / "song.mp3"});
     EXPECT_EQ(Column(CPlaylistModel::kName), std::vector<std::string>{"archive.tar"});
     EXPECT_EQ(Column(CPlaylistModel::kType), std::vector<std::string>{"gz"});
 }
 
 TEST_F(ContentListTest, AddFilesRemembersFolderAndFilterAndCancelChangesNothing) {
-    const std::string folder = music_.Folder("Rock");
-    AddFiles({folder + "/a.mp3", music_ / "b.mp3"}, 2);
+    const std::string folder = m_music.Folder("Rock");
+    AddFiles({folder + "/a.mp3", m_music / "b.mp3"}, 2);
     EXPECT_EQ(GetPropertyString("prop_SelectSongs", ""), folder);
     EXPECT_EQ(GetPropertyString("prop_PreviousFilter", ""), "mp3");
 
-    ASSERT_EQ(user_.openFilesRequests.size(), 1u);
-    EXPECT_EQ(user_.openFilesRequests[0].title, "Tracklace 3 - Select files");
-    EXPECT_EQ(user_.openFilesRequests[0].filterIndex, 1);
-    EXPECT_EQ(user_.openFilesRequests[0].filter.rfind("CDA Files (*.cda)|*.cda|MP3 Files", 0), 0u);
+    ASSERT_EQ(m_user.openFilesRequests.size(), 1u);
+    EXPECT_EQ(m_user.openFilesRequests[0].title, "Tracklace 3 - Select files");
+    EXPECT_EQ(m_user.openFilesRequests[0].filterIndex, 1);
+    EXPECT_EQ(m_user.openFilesRequests[0].filter.rfind("CDA Files (*.cda)|*.cda|MP3 Files", 0), 0u);
 
-    AddFiles({music_ / "c.wav"}, 10);  // past the nine active types: "All files"
-    EXPECT_EQ(user_.openFilesRequests[1].initialFolder, folder);
-    EXPECT_EQ(user_.openFilesRequests[1].filterIndex, 2);
+    AddFiles({m_music / "c.wav"}, 10);  // past the nine active types: "All files"
+    EXPECT_EQ(m_user.openFilesRequests[1].initialFolder, folder);
+    EXPECT_EQ(m_user.openFilesRequests[1].filterIndex, 2);
     EXPECT_EQ(GetPropertyString("prop_PreviousFilter", ""), "*.*");
-    EXPECT_EQ(GetPropertyString("prop_SelectSongs", ""), music_.Path().string());
+    EXPECT_EQ(GetPropertyString("prop_SelectSongs", ""), m_music.Path().string());
 
-    user_.openFilesResults.push_back({});  // cancelled
+    m_user.openFilesResults.push_back({});  // cancelled
     Click(Id::kAddFiles);
-    EXPECT_EQ(user_.openFilesRequests[2].filterIndex, 10);
+    EXPECT_EQ(m_user.openFilesRequests[2].filterIndex, 10);
     EXPECT_EQ(Entries().size(), 3u);
     EXPECT_EQ(GetPropertyString("prop_PreviousFilter", ""), "*.*");
-    EXPECT_EQ(GetPropertyString("prop_SelectSongs", ""), music_.Path().string());
+    EXPECT_EQ(GetPropertyString("prop_SelectSongs", ""), m_music.Path().string());
 }
 
 TEST_F(ContentListTest, AddFolderTakesOnlyItsOwnFilesInNameOrder) {
-    const std::string folder = music_.Folder("Best");
-    music_.File("Best/track10.mp3");
-    music_.File("Best/Track2.mp3");
-    music_.File("Best/.hidden.ogg");
-    music_.File("Best/cover.jpg");
-    music_.File("Best/line\nbreak.mp3");
-    music_.File("Best/Inner/deep.mp3");
+    const std::string folder = m_music.Folder("Best");
+    m_music.File("Best/track10.mp3");
+    m_music.File("Best/Track2.mp3");
+    m_music.File("Best/.hidden.ogg");
+    m_music.File("Best/cover.jpg");
+    m_music.File("Best/line\nbreak.mp3");
+    m_music.File("Best/Inner/deep.mp3");
     AddFolder(folder);
     EXPECT_EQ(Names(Entries()),
               (std::vector<std::string>{".hidden.ogg", "Track2.mp3", "track10.mp3"}));
@@ -171,10 +171,10 @@ TEST_F(ContentListTest, AddFolderTakesOnlyItsOwnFilesInNameOrder) {
     EXPECT_EQ(Dialog().GetSaveLocation(), "");
     EXPECT_EQ(Dialog().GetPlaylistName(), "");
 
-    user_.folderResults.push_back(std::nullopt);
+    m_user.folderResults.push_back(std::nullopt);
     Click(Id::kAddFolder);
-    EXPECT_EQ(user_.folderRequests[1].initialFolder, folder);
-    EXPECT_EQ(user_.folderRequests[1].info,
+    EXPECT_EQ(m_user.folderRequests[1].initialFolder, folder);
+    EXPECT_EQ(m_user.folderRequests[1].info,
               "Please select the folder which you want to add to the playlist:");
     EXPECT_EQ(Entries().size(), 3u);
 }
@@ -182,7 +182,7 @@ TEST_F(ContentListTest, AddFolderTakesOnlyItsOwnFilesInNameOrder) {
 TEST_F(ContentListTest, AddFolderSetsTheAutomaticSaveLocationAndNameEvenWhenEmpty) {
     SetPropertyInt("prop_AutoPlaylistFolder", 1);
     SetPropertyInt("prop_AutoPlaylistName", 1);
-    const std::string folder = music_.Folder("Party Mix");
+    const std::string folder = m_music.Folder("Party Mix");
     Edit(Id::kPlaylistName)->setText("typed");
     AddFolder(folder + "/");
     EXPECT_TRUE(Entries().empty());
@@ -200,14 +200,14 @@ TEST_F(ContentListTest, WithoutActiveTypesNothingCanBeAdded) {
     Open();
     Click(Id::kAddFiles);
     Click(Id::kAddFolder);
-    EXPECT_TRUE(user_.openFilesRequests.empty());
-    EXPECT_TRUE(user_.folderRequests.empty());
-    ASSERT_EQ(user_.messages.size(), 2u);
-    EXPECT_EQ(user_.messages[0].icon, toolkit::MessageIcon::Information);
-    EXPECT_EQ(user_.messages[0].buttons, toolkit::MessageButtons::Ok);
-    EXPECT_EQ(user_.messages[0].text.rfind("You cannot add any file", 0), 0u);
-    Drop({music_.File("a.mp3")}, -1);
-    EXPECT_EQ(user_.systemSounds, std::vector<int>{3});
+    EXPECT_TRUE(m_user.openFilesRequests.empty());
+    EXPECT_TRUE(m_user.folderRequests.empty());
+    ASSERT_EQ(m_user.messages.size(), 2u);
+    EXPECT_EQ(m_user.messages[0].icon, toolkit::MessageIcon::Information);
+    EXPECT_EQ(m_user.messages[0].buttons, toolkit::MessageButtons::Ok);
+    EXPECT_EQ(m_user.messages[0].text.rfind("You cannot add any file", 0), 0u);
+    Drop({m_music.File("a.mp3")}, -1);
+    EXPECT_EQ(m_user.systemSounds, std::vector<int>{3});
     EXPECT_TRUE(Entries().empty());
 }
 
@@ -216,32 +216,32 @@ TEST_F(ContentListTest, RefusedCommandsPlaySystemHandAndChangeNothing) {
     Click(Id::kMoveDown);
     Click(Id::kRemoveItem);
     Click(Id::kRemoveAll);  // empty: no question
-    EXPECT_EQ(user_.systemSounds, (std::vector<int>{3, 3, 3, 3}));
-    EXPECT_TRUE(user_.messages.empty());
+    EXPECT_EQ(m_user.systemSounds, (std::vector<int>{3, 3, 3, 3}));
+    EXPECT_TRUE(m_user.messages.empty());
 
-    AddFiles({music_ / "only.mp3"});
+    AddFiles({m_music / "only.mp3"});
     List().SelectRow(0);
-    user_.systemSounds.clear();
+    m_user.systemSounds.clear();
     Click(Id::kMoveUp);
     Click(Id::kMoveDown);
-    EXPECT_EQ(user_.systemSounds.size(), 2u);
+    EXPECT_EQ(m_user.systemSounds.size(), 2u);
 
-    AddFiles({music_ / "b.mp3", music_ / "c.mp3"});
+    AddFiles({m_music / "b.mp3", m_music / "c.mp3"});
     const auto before = Entries();
-    user_.systemSounds.clear();
+    m_user.systemSounds.clear();
     Click(Id::kMoveUp);  // nothing selected after "Add files"
     Click(Id::kRemoveItem);
     List().SelectRow(0);
     Key(&List(), Qt::Key_Up);
     List().SelectRow(2);
     Key(&List(), Qt::Key_Down);
-    EXPECT_EQ(user_.systemSounds, (std::vector<int>{3, 3, 3, 3}));
+    EXPECT_EQ(m_user.systemSounds, (std::vector<int>{3, 3, 3, 3}));
     EXPECT_EQ(Entries(), before);
 }
 
 TEST_F(ContentListTest, MovesKeepTheMovedEntrySelectedFromButtonsAndKeys) {
-    const std::string rock = music_.Folder("Rock");
-    AddFiles({music_ / "a.mp3", rock + "/b.mp3", music_ / "c.mp3"});
+    const std::string rock = m_music.Folder("Rock");
+    AddFiles({m_music / "a.mp3", rock + "/b.mp3", m_music / "c.mp3"});
     List().SelectRow(1);
     Click(Id::kMoveUp);
     EXPECT_EQ(Names(Entries()), (std::vector<std::string>{"b.mp3", "a.mp3", "c.mp3"}));
@@ -257,7 +257,7 @@ TEST_F(ContentListTest, MovesKeepTheMovedEntrySelectedFromButtonsAndKeys) {
     // Without Ctrl the keys are the list's own.
     Key(&List(), Qt::Key_Up, Qt::NoModifier);
     EXPECT_EQ(Names(Entries()), (std::vector<std::string>{"a.mp3", "b.mp3", "c.mp3"}));
-    EXPECT_TRUE(user_.systemSounds.empty());
+    EXPECT_TRUE(m_user.systemSounds.empty());
 }
 
 TEST_F(ContentListTest, RemoveSelectsTheNextOrTheNewLastEntry) {
@@ -279,24 +279,24 @@ TEST_F(ContentListTest, RemoveSelectsTheNextOrTheNewLastEntry) {
 
 TEST_F(ContentListTest, RemoveAllIsAskedAndMayBeDeclined) {
     AddThree();
-    user_.answers.push_back(toolkit::MessageAnswer::No);
+    m_user.answers.push_back(toolkit::MessageAnswer::No);
     Click(Id::kRemoveAll);
-    ASSERT_EQ(user_.messages.size(), 1u);
-    EXPECT_EQ(user_.messages[0].icon, toolkit::MessageIcon::Exclamation);
-    EXPECT_EQ(user_.messages[0].buttons, toolkit::MessageButtons::YesNo);
-    EXPECT_EQ(user_.messages[0].text,
+    ASSERT_EQ(m_user.messages.size(), 1u);
+    EXPECT_EQ(m_user.messages[0].icon, toolkit::MessageIcon::Exclamation);
+    EXPECT_EQ(m_user.messages[0].buttons, toolkit::MessageButtons::YesNo);
+    EXPECT_EQ(m_user.messages[0].text,
               "Do you really want to remove all items from the playlist?\n\nAttention: This "
               "operation cannot be undone!");
     EXPECT_EQ(Entries().size(), 3u);
-    user_.answers.push_back(toolkit::MessageAnswer::Yes);
+    m_user.answers.push_back(toolkit::MessageAnswer::Yes);
     Click(Id::kRemoveAll);
     EXPECT_TRUE(Entries().empty());
     EXPECT_EQ(Dialog().GetModel()->rowCount(), 0);
-    EXPECT_TRUE(user_.systemSounds.empty());
+    EXPECT_TRUE(m_user.systemSounds.empty());
 }
 
 TEST_F(ContentListTest, SongFolderFollowsTheSelectionAndTheButtonFollowsByPostedMessage) {
-    const std::string rock = music_.Folder("Rock");
+    const std::string rock = m_music.Folder("Rock");
     AddFiles({rock + "/a.mp3", "/root.mp3"});
     EXPECT_FALSE(Button(Id::kTakeover)->isEnabled());
     List().SelectRow(0);
@@ -327,41 +327,41 @@ TEST_F(ContentListTest, DropAddsFilesFoldersAndLinkTargetsAndSelectsTheFirstNewE
     SetPropertyInt("prop_AutoPlaylistName", 1);
     AddThree();
     SetPropertyString("prop_AddNewEntries", "BeforeSelection");
-    const std::string folder = music_.Folder("Live");
-    music_.File("Live/2 two.mp3");
-    music_.File("Live/1 one.wav");
-    music_.File("Live/readme.txt");
-    music_.File("Live/Sub/deep.mp3");
-    const std::string file = music_.File("single.ogg");
-    const std::string target = music_.File("Linked/target.mp3");
-    const std::string link = music_.File(
+    const std::string folder = m_music.Folder("Live");
+    m_music.File("Live/2 two.mp3");
+    m_music.File("Live/1 one.wav");
+    m_music.File("Live/readme.txt");
+    m_music.File("Live/Sub/deep.mp3");
+    const std::string file = m_music.File("single.ogg");
+    const std::string target = m_music.File("Linked/target.mp3");
+    const std::string link = m_music.File(
         "target.desktop",
         "[Desktop Entry]\nType=Link\nURL=" +
             QUrl::fromLocalFile(QString::fromStdString(target)).toString().toStdString() + "\n");
 
-    EXPECT_TRUE(Drop({file, folder, link, music_ / "missing.mp3"}, 1));
+    EXPECT_TRUE(Drop({file, folder, link, m_music / "missing.mp3"}, 1));
     EXPECT_EQ(Names(Entries()),
               (std::vector<std::string>{"x0.mp3", "single.ogg", "1 one.wav", "2 two.mp3",
                                         "target.mp3", "x1.mp3", "x2.mp3"}));
     EXPECT_EQ(Entries()[4], target);
     EXPECT_EQ(List().GetSelectedRow(), 1);
-    EXPECT_EQ(Dialog().GetSongFolder(), music_.Path().string());
+    EXPECT_EQ(Dialog().GetSongFolder(), m_music.Path().string());
     // A drop is no "Add folder": no remembered folder, save location or name.
     EXPECT_EQ(GetPropertyString("prop_SelectSongFolder", ""), "");
     EXPECT_EQ(Dialog().GetSaveLocation(), "");
     EXPECT_EQ(Dialog().GetPlaylistName(), "");
-    EXPECT_TRUE(user_.systemSounds.empty());
+    EXPECT_TRUE(m_user.systemSounds.empty());
 }
 
 TEST_F(ContentListTest, DropOfNothingAddableSoundsAndAddsNothing) {
     AddThree();
-    const std::string bad = music_.File("line\nbreak.mp3");
-    EXPECT_FALSE(Drop({music_ / "missing.mp3"}, -1));
-    const auto soundsForMissing = user_.systemSounds.size();
+    const std::string bad = m_music.File("line\nbreak.mp3");
+    EXPECT_FALSE(Drop({m_music / "missing.mp3"}, -1));
+    const auto soundsForMissing = m_user.systemSounds.size();
     EXPECT_GE(soundsForMissing, 1u);
-    Drop({bad, music_.File("notes.txt")}, -1);
-    EXPECT_GT(user_.systemSounds.size(), soundsForMissing);
-    for (int kind : user_.systemSounds) {
+    Drop({bad, m_music.File("notes.txt")}, -1);
+    EXPECT_GT(m_user.systemSounds.size(), soundsForMissing);
+    for (int kind : m_user.systemSounds) {
         EXPECT_EQ(kind, 3);
     }
     EXPECT_EQ(Entries().size(), 3u);

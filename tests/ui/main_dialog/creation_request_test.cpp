@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         MainDialogTest::SetUp();
         Dialog().SetCreationRunner([this](QWidget*, CPlaylist& playlist) {
-            ++runs_;
+            ++m_runs;
             platform::RecordingMessageTarget target([](const platform::PostedMessage& message) {
                 if (message.message == ProgressInfoMessage()) {
                     FreeProgressText(message.lParam);
@@ -35,7 +35,7 @@ protected:
             platform::CManualResetEvent cancel;
             platform::CManualResetEvent proceed(true);
             CCreationJob job(playlist, target, cancel, proceed);
-            lastResult_ = job.Run();
+            m_lastResult = job.Run();
         });
     }
     QComboBox* Type() { return qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType)); }
@@ -46,13 +46,13 @@ protected:
     }
     void Create() { Click(Id::kCreatePlaylist); }
 
-    int runs_ = 0;
-    int lastResult_ = -1;
+    int m_runs = 0;
+    int m_lastResult = -1;
 };
 
 TEST_F(CreationRequestTest, ChecksInTheirOrderEachWithItsMessage) {
-    const std::string song = music_.File("Album/one.wav");
-    const std::string lists = music_.Folder("Lists");
+    const std::string song = m_music.File("Album/one.wav");
+    const std::string lists = m_music.Folder("Lists");
     const struct {
         const char* what;
         bool entries;
@@ -79,17 +79,17 @@ TEST_F(CreationRequestTest, ChecksInTheirOrderEachWithItsMessage) {
         if (c.folder.empty()) {
             Edit(Id::kSaveLocation)->clear();
         }
-        user_.messages.clear();
+        m_user.messages.clear();
         Create();
-        ASSERT_EQ(user_.messages.size(), 1u);
-        EXPECT_EQ(user_.messages[0].text, GetText(c.key));
-        EXPECT_EQ(user_.messages[0].icon, MessageIcon::Information);
-        EXPECT_EQ(user_.messages[0].buttons, MessageButtons::Ok);
+        ASSERT_EQ(m_user.messages.size(), 1u);
+        EXPECT_EQ(m_user.messages[0].text, GetText(c.key));
+        EXPECT_EQ(m_user.messages[0].icon, MessageIcon::Information);
+        EXPECT_EQ(m_user.messages[0].buttons, MessageButtons::Ok);
         // The model carries the request even when it was refused.
         EXPECT_EQ(Dialog().GetPlaylist().GetName(), c.name);
         EXPECT_EQ(Dialog().GetPlaylist().GetType(), 1);
     }
-    EXPECT_EQ(runs_, 0);
+    EXPECT_EQ(m_runs, 0);
     EXPECT_TRUE(fs::is_empty(lists));
 }
 
@@ -114,18 +114,18 @@ TEST_F(CreationRequestTest, NameCheckRefusesExactlyNineCharacters) {
 }
 
 TEST_F(CreationRequestTest, CreatesTheFileAgainAfterTheOverwriteQuestion) {
-    music_.File("Album/01 Intro.wav", "a");
-    music_.File("Album/02 Vol. 2.ogg", "b");
-    music_.File("Album/cover.jpg", "c");
-    AddFolder(music_ / "Album");
+    m_music.File("Album/01 Intro.wav", "a");
+    m_music.File("Album/02 Vol. 2.ogg", "b");
+    m_music.File("Album/cover.jpg", "c");
+    AddFolder(m_music / "Album");
     ASSERT_EQ(Entries().size(), 2u);
     const std::vector<std::string> before = Entries();
-    Request(music_.Path().string(), "Best of Vol. 1", 1);
+    Request(m_music.Path().string(), "Best of Vol. 1", 1);
     Create();
-    EXPECT_TRUE(user_.messages.empty());
-    ASSERT_EQ(runs_, 1);
-    EXPECT_EQ(lastResult_, CCreationJob::kContinue);
-    const std::string file = music_ / "Best of Vol. 1.m3u";
+    EXPECT_TRUE(m_user.messages.empty());
+    ASSERT_EQ(m_runs, 1);
+    EXPECT_EQ(m_lastResult, CCreationJob::kContinue);
+    const std::string file = m_music / "Best of Vol. 1.m3u";
     // The order of the folder's files is the file system's; the list shows it.
     std::string expected = "#EXTM3U\r\n";
     for (const std::string& path : before) {
@@ -138,49 +138,49 @@ TEST_F(CreationRequestTest, CreatesTheFileAgainAfterTheOverwriteQuestion) {
     // Nothing in the window changed, so the same request asks before overwriting.
     EXPECT_EQ(Entries(), before);
     EXPECT_EQ(Edit(Id::kPlaylistName)->text(), "Best of Vol. 1");
-    EXPECT_EQ(Edit(Id::kSaveLocation)->text().toStdString(), music_.Path().string());
+    EXPECT_EQ(Edit(Id::kSaveLocation)->text().toStdString(), m_music.Path().string());
     EXPECT_EQ(Type()->currentIndex(), 1);
     std::ofstream(file, std::ios::binary) << "old";
-    user_.answers = {MessageAnswer::No};
+    m_user.answers = {MessageAnswer::No};
     Create();
-    ASSERT_EQ(user_.messages.size(), 1u);
-    EXPECT_EQ(user_.messages[0].text,
+    ASSERT_EQ(m_user.messages.size(), 1u);
+    EXPECT_EQ(m_user.messages[0].text,
               "The file \"" + file + "\" already exists.\n\nDo you want to overwrite this file?");
-    EXPECT_EQ(user_.messages[0].icon, MessageIcon::Question);
-    EXPECT_EQ(user_.messages[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(runs_, 1);
+    EXPECT_EQ(m_user.messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(m_user.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(m_runs, 1);
     EXPECT_EQ(ReadFileBytes(file), "old");
 
-    user_.answers = {MessageAnswer::Yes};
+    m_user.answers = {MessageAnswer::Yes};
     Create();
-    EXPECT_EQ(runs_, 2);
+    EXPECT_EQ(m_runs, 2);
     EXPECT_EQ(ReadFileBytes(file), expected);
     EXPECT_EQ(Entries(), before);
 }
 
 TEST_F(CreationRequestTest, PlsTypeAndAMissingSaveFolderDeclinedThenAccepted) {
-    const std::string song = music_.File("one.wav");
+    const std::string song = m_music.File("one.wav");
     AddFiles({song});
-    const std::string missing = music_ / "new lists";
+    const std::string missing = m_music / "new lists";
     Request(missing, "Party", 0);
-    user_.answers = {MessageAnswer::No};
+    m_user.answers = {MessageAnswer::No};
     Create();
-    ASSERT_EQ(user_.messages.size(), 1u);
-    EXPECT_EQ(user_.messages[0].text,
+    ASSERT_EQ(m_user.messages.size(), 1u);
+    EXPECT_EQ(m_user.messages[0].text,
               "The folder \"" + missing +
                   "\" that was\nselected as playlist save location does not exist.\n\nDo you "
                   "want to create this folder?\n\nClick 'Yes' to continue or 'No' to select "
                   "another playlist save location.");
-    EXPECT_EQ(user_.messages[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(runs_, 0);
+    EXPECT_EQ(m_user.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(m_runs, 0);
     EXPECT_FALSE(fs::exists(missing));
 
     // Yes goes straight on: no overwrite question for a folder that is not there yet.
-    user_.messages.clear();
-    user_.answers = {MessageAnswer::Yes};
+    m_user.messages.clear();
+    m_user.answers = {MessageAnswer::Yes};
     Create();
-    EXPECT_EQ(user_.messages.size(), 1u);
-    EXPECT_EQ(runs_, 1);
+    EXPECT_EQ(m_user.messages.size(), 1u);
+    EXPECT_EQ(m_runs, 1);
     EXPECT_EQ(ReadFileBytes(missing + "/Party.pls"),
               "[playlist]\r\nFile1=../one.wav\r\nTitle1=one\r\nNumberOfEntries=1\r\n"
               "Version=2\r\n");
@@ -190,12 +190,12 @@ TEST_F(CreationRequestTest, EnterActsOnCreatePlaylistAndEscapeDoesNothing) {
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     Edit(Id::kPlaylistName)->setFocus();
     QCoreApplication::sendEvent(Edit(Id::kPlaylistName), &enter);
-    ASSERT_EQ(user_.messages.size(), 1u);
-    EXPECT_EQ(user_.messages[0].text, GetText("IDS_TL_MB_EMPTY_PLAYLIST"));
+    ASSERT_EQ(m_user.messages.size(), 1u);
+    EXPECT_EQ(m_user.messages[0].text, GetText("IDS_TL_MB_EMPTY_PLAYLIST"));
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(Edit(Id::kPlaylistName), &escape);
     EXPECT_TRUE(Dialog().isVisible());
-    EXPECT_EQ(user_.messages.size(), 1u);
+    EXPECT_EQ(m_user.messages.size(), 1u);
 }
 
 }  // namespace

@@ -23,38 +23,38 @@ protected:
     void SetUp() override {
         MainDialogTest::SetUp();
         SetPropertyInt("prop_PlaySound", 0);
-        connect_ = QObject::connect(&timer_, &QTimer::timeout, [this] {
+        m_connect = QObject::connect(&m_timer, &QTimer::timeout, [this] {
             auto* progress = dynamic_cast<CCreatePlaylistDlg*>(QApplication::activeModalWidget());
-            if (progress != nullptr && progress != lastProgress_ &&
+            if (progress != nullptr && progress != m_lastProgress &&
                 progress->OkButton()->isEnabled()) {
-                lastProgress_ = progress;
-                ++progressDialogs_;
+                m_lastProgress = progress;
+                ++m_progressDialogs;
                 progress->OkButton()->click();
             }
         });
-        timer_.start(20);
+        m_timer.start(20);
     }
     void TearDown() override {
-        timer_.stop();
-        QObject::disconnect(connect_);
+        m_timer.stop();
+        QObject::disconnect(m_connect);
         MainDialogTest::TearDown();
     }
     void Create() { Click(Id::kCreatePlaylist); }
 
-    QTimer timer_;
-    QMetaObject::Connection connect_;
+    QTimer m_timer;
+    QMetaObject::Connection m_connect;
     // Dialogs live on the stack, so a new one may have the address of the last one.
-    QPointer<QDialog> lastProgress_;
-    int progressDialogs_ = 0;
+    QPointer<QDialog> m_lastProgress;
+    int m_progressDialogs = 0;
 };
 
 TEST_F(EndToEndTest, FolderNameTypeCreateThenOverwriteDeclinedAndAccepted) {
     for (int i = 1; i <= 12; ++i) {
-        music_.File("Rock/" + std::to_string(100 + i) + " song.ogg", std::string(i, 'x'));
+        m_music.File("Rock/" + std::to_string(100 + i) + " song.ogg", std::string(i, 'x'));
     }
-    music_.File("Rock/notes.txt");
-    const std::string lists = music_.Folder("Lists");
-    AddFolder(music_ / "Rock");
+    m_music.File("Rock/notes.txt");
+    const std::string lists = m_music.Folder("Lists");
+    AddFolder(m_music / "Rock");
     ASSERT_EQ(Entries().size(), 12u);
     const std::vector<std::string> entries = Entries();
     Dialog().SelectSaveLocation(lists);
@@ -62,8 +62,8 @@ TEST_F(EndToEndTest, FolderNameTypeCreateThenOverwriteDeclinedAndAccepted) {
     qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType))->setCurrentIndex(0);
 
     Create();
-    EXPECT_EQ(progressDialogs_, 1);
-    EXPECT_TRUE(user_.messages.empty());
+    EXPECT_EQ(m_progressDialogs, 1);
+    EXPECT_TRUE(m_user.messages.empty());
     std::string expected = "[playlist]\r\n";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const fs::path p(entries[i]);
@@ -79,32 +79,32 @@ TEST_F(EndToEndTest, FolderNameTypeCreateThenOverwriteDeclinedAndAccepted) {
     EXPECT_EQ(Entries(), entries);
 
     std::ofstream(file, std::ios::binary) << "kept";
-    user_.answers = {MessageAnswer::No};
+    m_user.answers = {MessageAnswer::No};
     Create();
-    EXPECT_EQ(progressDialogs_, 1);
+    EXPECT_EQ(m_progressDialogs, 1);
     EXPECT_EQ(ReadFileBytes(file), "kept");
-    user_.answers = {MessageAnswer::Yes};
+    m_user.answers = {MessageAnswer::Yes};
     Create();
-    EXPECT_EQ(progressDialogs_, 2);
+    EXPECT_EQ(m_progressDialogs, 2);
     EXPECT_EQ(ReadFileBytes(file), expected);
-    EXPECT_EQ(user_.messages.size(), 2u);
+    EXPECT_EQ(m_user.messages.size(), 2u);
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", 0), 2);
 }
 
 TEST_F(EndToEndTest, MissingSaveFolderDeclinedThenAcceptedAndMade) {
-    const std::string song = music_.File("a.wav");
+    const std::string song = m_music.File("a.wav");
     AddFiles({song});
-    const std::string missing = music_ / "Playlists";
+    const std::string missing = m_music / "Playlists";
     Dialog().SelectSaveLocation(missing);
     Edit(Id::kPlaylistName)->setText("Mix");
     qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType))->setCurrentIndex(1);
-    user_.answers = {MessageAnswer::No};
+    m_user.answers = {MessageAnswer::No};
     Create();
-    EXPECT_EQ(progressDialogs_, 0);
+    EXPECT_EQ(m_progressDialogs, 0);
     EXPECT_FALSE(fs::exists(missing));
-    user_.answers = {MessageAnswer::Yes};
+    m_user.answers = {MessageAnswer::Yes};
     Create();
-    EXPECT_EQ(progressDialogs_, 1);
+    EXPECT_EQ(m_progressDialogs, 1);
     EXPECT_EQ(ReadFileBytes(missing + "/Mix.m3u"), "#EXTM3U\r\n#EXTINF:-1,a\r\n../a.wav\r\n");
 }
 

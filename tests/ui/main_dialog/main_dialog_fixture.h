@@ -25,28 +25,28 @@
 class MainDialogTest : public ::testing::Test, private WithTestApplication {
 protected:
     void SetUp() override {
-        setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
         Open();
     }
     void TearDown() override {
-        dialog_.reset();
+        m_dialog.reset();
         unsetenv("XDG_CONFIG_HOME");
     }
 
     // (Re)opens the window, as at program start.
     void Open() {
-        dialog_.reset();
-        dialog_ = std::make_unique<CTracklaceDlg>();
-        dialog_->show();
+        m_dialog.reset();
+        m_dialog = std::make_unique<CTracklaceDlg>();
+        m_dialog->show();
         QCoreApplication::sendPostedEvents();
     }
 
-    CTracklaceDlg& Dialog() { return *dialog_; }
-    CFileDropListCtrl& List() { return *dialog_->GetList(); }
+    CTracklaceDlg& Dialog() { return *m_dialog; }
+    CFileDropListCtrl& List() { return *m_dialog->GetList(); }
     QAbstractButton* Button(int id) {
-        return qobject_cast<QAbstractButton*>(dialog_->GetControl(id));
+        return qobject_cast<QAbstractButton*>(m_dialog->GetControl(id));
     }
-    QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(dialog_->GetControl(id)); }
+    QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(m_dialog->GetControl(id)); }
     void Click(int id) {
         Button(id)->click();
         QCoreApplication::sendPostedEvents();
@@ -55,7 +55,7 @@ protected:
     // The entries as full paths, walking the playlist.
     std::vector<std::string> Entries() {
         std::vector<std::string> paths;
-        for (const CPlaylistElement* e = dialog_->GetPlaylist().PeekHead(); e != nullptr;
+        for (const CPlaylistElement* e = m_dialog->GetPlaylist().PeekHead(); e != nullptr;
              e = e->GetNext()) {
             paths.push_back(e->GetFullPath());
         }
@@ -64,7 +64,7 @@ protected:
     // What the list shows in one column.
     std::vector<std::string> Column(int column) {
         std::vector<std::string> texts;
-        auto* model = dialog_->GetModel();
+        auto* model = m_dialog->GetModel();
         for (int row = 0; row < model->rowCount(); ++row) {
             texts.push_back(model->index(row, column).data().toString().toStdString());
         }
@@ -77,11 +77,11 @@ protected:
         result.accepted = true;
         result.paths = paths;
         result.filterIndex = filterIndex;
-        user_.openFilesResults.push_back(result);
+        m_user.openFilesResults.push_back(result);
         Click(CTracklaceDlg::kAddFiles);
     }
     void AddFolder(const std::string& folder) {
-        user_.folderResults.push_back(folder);
+        m_user.folderResults.push_back(folder);
         Click(CTracklaceDlg::kAddFolder);
     }
 
@@ -97,8 +97,8 @@ protected:
         }
     }
 
-    TempFolder config_;
-    TempFolder music_;
-    ScriptedUserInteraction user_;
-    std::unique_ptr<CTracklaceDlg> dialog_;
+    TempFolder m_config;
+    TempFolder m_music;
+    ScriptedUserInteraction m_user;
+    std::unique_ptr<CTracklaceDlg> m_dialog;
 };

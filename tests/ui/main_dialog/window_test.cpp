@@ -51,9 +51,9 @@ TEST_F(MainDialogTest, StoredTypeIsSelectedIgnoringCase) {
 }
 
 TEST_F(MainDialogTest, ReopeningTheSameDialogKeepsEntriesNameAndSaveLocation) {
-    AddFiles({music_ / "a.mp3", music_ / "b.mp3"});
+    AddFiles({m_music / "a.mp3", m_music / "b.mp3"});
     Edit(Id::kPlaylistName)->setText("Party");
-    Dialog().SelectSaveLocation(music_.Path().string() + "/");
+    Dialog().SelectSaveLocation(m_music.Path().string() + "/");
     Dialog().done(-1);
     EXPECT_EQ(Dialog().result(), -1);
     Dialog().show();
@@ -61,7 +61,7 @@ TEST_F(MainDialogTest, ReopeningTheSameDialogKeepsEntriesNameAndSaveLocation) {
     EXPECT_EQ(Entries().size(), 2u);
     EXPECT_EQ(Dialog().GetModel()->rowCount(), 2);
     EXPECT_EQ(Edit(Id::kPlaylistName)->text(), "Party");
-    EXPECT_EQ(Edit(Id::kSaveLocation)->text().toStdString(), music_.Path().string());
+    EXPECT_EQ(Edit(Id::kSaveLocation)->text().toStdString(), m_music.Path().string());
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ TEST_F(MainDialogTest, F1OpensTheHelpOfTheCurrentLanguage) {
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
     QCoreApplication::sendEvent(Dialog().GetList(), &f1);
     std::filesystem::remove(help);
-    EXPECT_EQ(user_.openedUrls, std::vector<std::string>{help});
+    EXPECT_EQ(m_user.openedUrls, std::vector<std::string>{help});
 }
 
 }  // namespace

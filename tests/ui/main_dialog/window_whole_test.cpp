@@ -23,18 +23,18 @@ namespace {
 template <typename T>
 class CloseNextModal {
 public:
-    explicit CloseNextModal(std::function<void(T&)> before = {}) : before_(std::move(before)) {
+    explicit CloseNextModal(std::function<void(T&)> before = {}) : m_before(std::move(before)) {
         Poll(0);
     }
-    bool Seen() const { return seen_; }
+    bool Seen() const { return m_seen; }
 
 private:
     void Poll(int attempt) {
         QTimer::singleShot(10, [this, attempt] {
             if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                seen_ = true;
-                if (before_) {
-                    before_(*window);
+                m_seen = true;
+                if (m_before) {
+                    m_before(*window);
                 }
                 window->reject();
             } else if (attempt < 300) {
@@ -42,8 +42,8 @@ private:
             }
         });
     }
-    std::function<void(T&)> before_;
-    bool seen_ = false;
+    std::function<void(T&)> m_before;
+    bool m_seen = false;
 };
 
 class WindowTest : public MainDialogTest {
@@ -79,7 +79,7 @@ TEST_F(WindowTest, ToolbarBandWithItsThreeButtonsAndTheLineBelow) {
     std::ofstream(help) << "<html></html>";
     Dialog().GetToolbarAction(1)->trigger();
     std::filesystem::remove(help);
-    EXPECT_EQ(user_.openedUrls, std::vector<std::string>{help});
+    EXPECT_EQ(m_user.openedUrls, std::vector<std::string>{help});
 
     SetPropertyInt("prop_PlaySound", 0);
     CloseNextModal<CAboutDlg> about;
@@ -88,24 +88,24 @@ TEST_F(WindowTest, ToolbarBandWithItsThreeButtonsAndTheLineBelow) {
 }
 
 TEST_F(WindowTest, LanguageChangeAnsweredYesReopensInGermanWithTheSameRequest) {
-    AddFiles({music_ / "a.mp3", music_ / "b.ogg"});
+    AddFiles({m_music / "a.mp3", m_music / "b.ogg"});
     Edit(Id::kPlaylistName)->setText("Party");
-    Dialog().SelectSaveLocation(music_.Path().string());
+    Dialog().SelectSaveLocation(m_music.Path().string());
     qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType))->setCurrentIndex(1);
 
-    user_.answers = {MessageAnswer::Yes};
+    m_user.answers = {MessageAnswer::Yes};
     CloseNextModal<CPropSheetSettings> sheet([](CPropSheetSettings&) { SetLanguageCode(false); });
     // Through the toolbar's own button, which the restart takes away while it is clicked.
     qobject_cast<QToolButton*>(Dialog().GetToolbar()->widgetForAction(Dialog().GetToolbarAction(0)))
         ->click();
     ASSERT_TRUE(sheet.Seen());
-    ASSERT_EQ(user_.messages.size(), 1u);
+    ASSERT_EQ(m_user.messages.size(), 1u);
     // Both language names are still in the language being left.
-    EXPECT_EQ(user_.messages[0].text,
+    EXPECT_EQ(m_user.messages[0].text,
               "The language of the application was changed from English to German.\nTo "
               "activate the selected language the application has to be restarted.\n\nDo you "
               "want to restart the application now?");
-    EXPECT_EQ(user_.messages[0].buttons, toolkit::MessageButtons::YesNo);
+    EXPECT_EQ(m_user.messages[0].buttons, toolkit::MessageButtons::YesNo);
     EXPECT_EQ(Dialog().result(), CTracklaceDlg::kRestartResult);
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(Dialog().GetToolbar(), nullptr);
@@ -122,18 +122,18 @@ TEST_F(WindowTest, LanguageChangeAnsweredYesReopensInGermanWithTheSameRequest) {
     EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Dialog().GetModel()->headerData(1, Qt::Horizontal).toString(), "Dateiname");
     EXPECT_EQ(Edit(Id::kPlaylistName)->text(), "Party");
-    EXPECT_EQ(Edit(Id::kSaveLocation)->text().toStdString(), music_.Path().string());
+    EXPECT_EQ(Edit(Id::kSaveLocation)->text().toStdString(), m_music.Path().string());
     EXPECT_EQ(qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType))->currentIndex(), 1);
     // The first-run set-up does not run again.
     EXPECT_EQ(GetLanguageCode(), "DE");
 }
 
 TEST_F(WindowTest, LanguageChangeAnsweredNoKeepsTheWindowInEnglish) {
-    user_.answers = {MessageAnswer::No};
+    m_user.answers = {MessageAnswer::No};
     CloseNextModal<CPropSheetSettings> sheet([](CPropSheetSettings&) { SetLanguageCode(false); });
     Dialog().OnSettings();
     ASSERT_TRUE(sheet.Seen());
-    ASSERT_EQ(user_.messages.size(), 1u);
+    ASSERT_EQ(m_user.messages.size(), 1u);
     EXPECT_TRUE(Dialog().isVisible());
     EXPECT_NE(Dialog().result(), CTracklaceDlg::kRestartResult);
     EXPECT_EQ(GroupTitle(), "Playlist Content:");
@@ -146,7 +146,7 @@ TEST_F(WindowTest, LanguageChangeAnsweredNoKeepsTheWindowInEnglish) {
     CloseNextModal<CPropSheetSettings> again;
     Dialog().OnSettings();
     ASSERT_TRUE(again.Seen());
-    EXPECT_EQ(user_.messages.size(), 1u);
+    EXPECT_EQ(m_user.messages.size(), 1u);
     EXPECT_EQ(Dialog().GetActiveFileTypes(), FileTypeList{"flac"});
 }
 

@@ -16,13 +16,13 @@ protected:
     // Opens the sheet on the file types page over the stored lists.
     void Open(const Types& active, const Types& inactive) {
         SaveFileTypeLists(active, inactive);
-        sheet_ = std::make_unique<Sheet>();
-        sheet_->show();
-        sheet_->SelectPage(Sheet::kFileTypes);
-        page_ = sheet_->FileTypesPage();
-        active_ = Find<QListWidget>(page_, "activeTypes");
-        inactive_ = Find<QListWidget>(page_, "inactiveTypes");
-        newType_ = Find<QLineEdit>(page_, "newType");
+        m_sheet = std::make_unique<Sheet>();
+        m_sheet->show();
+        m_sheet->SelectPage(Sheet::kFileTypes);
+        m_page = m_sheet->FileTypesPage();
+        m_active = Find<QListWidget>(m_page, "activeTypes");
+        m_inactive = Find<QListWidget>(m_page, "inactiveTypes");
+        m_newType = Find<QLineEdit>(m_page, "newType");
     }
 
     static std::string Selected(QListWidget* list) {
@@ -37,18 +37,18 @@ protected:
         list->setCurrentItem(items.front(), QItemSelectionModel::ClearAndSelect);
     }
 
-    void Press(const char* button) { Click(page_, button); }
+    void Press(const char* button) { Click(m_page, button); }
 
     void Create(const char* text) {
-        newType_->setText(QString::fromUtf8(text));
+        m_newType->setText(QString::fromUtf8(text));
         Press("create");
     }
 
-    bool Modified() const { return sheet_->ApplyButton()->isEnabled(); }
+    bool Modified() const { return m_sheet->ApplyButton()->isEnabled(); }
 
     std::vector<std::string> MessageTexts() const {
         std::vector<std::string> texts;
-        for (const auto& m : user_.messages) {
+        for (const auto& m : m_user.messages) {
             EXPECT_EQ(m.icon, toolkit::MessageIcon::Information);
             EXPECT_EQ(m.buttons, toolkit::MessageButtons::Ok);
             texts.push_back(m.text);
@@ -56,86 +56,86 @@ protected:
         return texts;
     }
 
-    std::unique_ptr<Sheet> sheet_;
-    CPropPageFileTypes* page_ = nullptr;
-    QListWidget* active_ = nullptr;
-    QListWidget* inactive_ = nullptr;
-    QLineEdit* newType_ = nullptr;
+    std::unique_ptr<Sheet> m_sheet;
+    CPropPageFileTypes* m_page = nullptr;
+    QListWidget* m_active = nullptr;
+    QListWidget* m_inactive = nullptr;
+    QLineEdit* m_newType = nullptr;
 };
 
 TEST_F(FileTypesTest, ListsAreSortedIgnoringLetterCaseWhateverTheStoreOrder) {
     Open({"wav", "MP3", "ogg", "Cda", "aac"}, {"xm", "669", "Mod", "it"});
-    EXPECT_EQ(page_->ActiveTypes(), (Types{"aac", "Cda", "MP3", "ogg", "wav"}));
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"669", "it", "Mod", "xm"}));
-    EXPECT_EQ(Selected(active_), "<none>");
-    EXPECT_EQ(Selected(inactive_), "<none>");
-    EXPECT_TRUE(newType_->text().isEmpty());
+    EXPECT_EQ(m_page->ActiveTypes(), (Types{"aac", "Cda", "MP3", "ogg", "wav"}));
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"669", "it", "Mod", "xm"}));
+    EXPECT_EQ(Selected(m_active), "<none>");
+    EXPECT_EQ(Selected(m_inactive), "<none>");
+    EXPECT_TRUE(m_newType->text().isEmpty());
     EXPECT_FALSE(Modified());
 }
 
 TEST_F(FileTypesTest, ActivateMovesIntoPlaceAndSelectsTheNeighbour) {
     Open({"mp3", "wav"}, {"aac", "mid", "ogg"});
-    Select(active_, "wav");
-    Select(inactive_, "mid");
+    Select(m_active, "wav");
+    Select(m_inactive, "mid");
     Press("activate");
-    EXPECT_EQ(page_->ActiveTypes(), (Types{"mid", "mp3", "wav"}));
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"aac", "ogg"}));
-    EXPECT_EQ(Selected(inactive_), "ogg");  // the item that took the place
-    EXPECT_EQ(Selected(active_), "wav");    // the target keeps its selection
+    EXPECT_EQ(m_page->ActiveTypes(), (Types{"mid", "mp3", "wav"}));
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"aac", "ogg"}));
+    EXPECT_EQ(Selected(m_inactive), "ogg");  // the item that took the place
+    EXPECT_EQ(Selected(m_active), "wav");    // the target keeps its selection
     EXPECT_TRUE(Modified());
-    EXPECT_TRUE(user_.systemSounds.empty());
+    EXPECT_TRUE(m_user.systemSounds.empty());
     // The last item gone: the new last one is selected; the list emptied: nothing is.
     Press("activate");
-    EXPECT_EQ(Selected(inactive_), "aac");
+    EXPECT_EQ(Selected(m_inactive), "aac");
     Press("activate");
-    EXPECT_EQ(Selected(inactive_), "<none>");
-    EXPECT_EQ(page_->ActiveTypes(), (Types{"aac", "mid", "mp3", "ogg", "wav"}));
+    EXPECT_EQ(Selected(m_inactive), "<none>");
+    EXPECT_EQ(m_page->ActiveTypes(), (Types{"aac", "mid", "mp3", "ogg", "wav"}));
     Press("activate");
-    EXPECT_EQ(user_.systemSounds, (std::vector<int>{3}));
-    EXPECT_TRUE(user_.messages.empty());
+    EXPECT_EQ(m_user.systemSounds, (std::vector<int>{3}));
+    EXPECT_TRUE(m_user.messages.empty());
 }
 
 TEST_F(FileTypesTest, ActivateWithoutSelectionPlaysTheSoundAndMarksNothing) {
     Open({"mp3"}, {"aac", "ogg"});
     Press("activate");
-    EXPECT_EQ(user_.systemSounds, (std::vector<int>{3}));
+    EXPECT_EQ(m_user.systemSounds, (std::vector<int>{3}));
     EXPECT_FALSE(Modified());
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"aac", "ogg"}));
-    page_->Activate(true);  // the double click's way: silent
-    EXPECT_EQ(user_.systemSounds.size(), 1u);
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"aac", "ogg"}));
+    m_page->Activate(true);  // the double click's way: silent
+    EXPECT_EQ(m_user.systemSounds.size(), 1u);
     EXPECT_FALSE(Modified());
 }
 
 TEST_F(FileTypesTest, DeactivateSelectsTheFollowingItem) {
     Open({"a1", "b2", "c3", "d4", "e5"}, {});
-    Select(active_, "c3");
+    Select(m_active, "c3");
     Press("deactivate");
-    EXPECT_EQ(Selected(active_), "d4");
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"c3"}));
-    Select(active_, "e5");
+    EXPECT_EQ(Selected(m_active), "d4");
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"c3"}));
+    Select(m_active, "e5");
     Press("deactivate");
-    EXPECT_EQ(Selected(active_), "d4");
-    EXPECT_EQ(page_->ActiveTypes(), (Types{"a1", "b2", "d4"}));
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"c3", "e5"}));
-    EXPECT_TRUE(user_.messages.empty());
+    EXPECT_EQ(Selected(m_active), "d4");
+    EXPECT_EQ(m_page->ActiveTypes(), (Types{"a1", "b2", "d4"}));
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"c3", "e5"}));
+    EXPECT_TRUE(m_user.messages.empty());
 }
 
 TEST_F(FileTypesTest, RemovingTheLastActiveTypeWarnsOnceAndTheMoveStands) {
     Open({"mp3"}, {"ogg"});
     Press("deactivate");  // nothing selected
-    EXPECT_EQ(user_.systemSounds, (std::vector<int>{3}));
+    EXPECT_EQ(m_user.systemSounds, (std::vector<int>{3}));
     EXPECT_FALSE(Modified());
-    Select(active_, "mp3");
+    Select(m_active, "mp3");
     Press("deactivate");
     EXPECT_EQ(MessageTexts(), (Types{GetText("IDS_TL_MB_LAST_ACTIVE_FILE_TYPE_REMOVED")}));
-    EXPECT_TRUE(page_->ActiveTypes().empty());
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"mp3", "ogg"}));
+    EXPECT_TRUE(m_page->ActiveTypes().empty());
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"mp3", "ogg"}));
     EXPECT_TRUE(Modified());
     Press("deactivate");  // the list is empty now: only the sound
-    EXPECT_EQ(user_.messages.size(), 1u);
-    EXPECT_EQ(user_.systemSounds, (std::vector<int>{3, 3}));
+    EXPECT_EQ(m_user.messages.size(), 1u);
+    EXPECT_EQ(m_user.systemSounds, (std::vector<int>{3, 3}));
     // An empty active list is stored as such.
-    sheet_->accept();
+    m_sheet->accept();
     Types active, inactive;
     LoadFileTypeLists(active, inactive);
     EXPECT_TRUE(active.empty());
@@ -144,75 +144,75 @@ TEST_F(FileTypesTest, RemovingTheLastActiveTypeWarnsOnceAndTheMoveStands) {
 
 TEST_F(FileTypesTest, DoubleClicksMoveQuietly) {
     Open({"mp3", "wav"}, {"ogg"});
-    QListWidgetItem* ogg = inactive_->item(0);
-    const QPoint oggAt = inactive_->visualItemRect(ogg).center();
-    QTest::mouseClick(inactive_->viewport(), Qt::LeftButton, {}, oggAt);
-    QTest::mouseDClick(inactive_->viewport(), Qt::LeftButton, {}, oggAt);
-    EXPECT_EQ(page_->ActiveTypes(), (Types{"mp3", "ogg", "wav"}));
-    EXPECT_TRUE(page_->InactiveTypes().empty());
-    const QPoint mp3At = active_->visualItemRect(active_->item(0)).center();
-    QTest::mouseClick(active_->viewport(), Qt::LeftButton, {}, mp3At);
-    QTest::mouseDClick(active_->viewport(), Qt::LeftButton, {}, mp3At);
-    EXPECT_EQ(page_->ActiveTypes(), (Types{"ogg", "wav"}));
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"mp3"}));
+    QListWidgetItem* ogg = m_inactive->item(0);
+    const QPoint oggAt = m_inactive->visualItemRect(ogg).center();
+    QTest::mouseClick(m_inactive->viewport(), Qt::LeftButton, {}, oggAt);
+    QTest::mouseDClick(m_inactive->viewport(), Qt::LeftButton, {}, oggAt);
+    EXPECT_EQ(m_page->ActiveTypes(), (Types{"mp3", "ogg", "wav"}));
+    EXPECT_TRUE(m_page->InactiveTypes().empty());
+    const QPoint mp3At = m_active->visualItemRect(m_active->item(0)).center();
+    QTest::mouseClick(m_active->viewport(), Qt::LeftButton, {}, mp3At);
+    QTest::mouseDClick(m_active->viewport(), Qt::LeftButton, {}, mp3At);
+    EXPECT_EQ(m_page->ActiveTypes(), (Types{"ogg", "wav"}));
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"mp3"}));
     EXPECT_TRUE(Modified());
     // With nothing to move the double click's way stays silent.
-    active_->clearSelection();
-    page_->Deactivate(true);
-    EXPECT_TRUE(user_.systemSounds.empty());
-    EXPECT_TRUE(user_.messages.empty());
+    m_active->clearSelection();
+    m_page->Deactivate(true);
+    EXPECT_TRUE(m_user.systemSounds.empty());
+    EXPECT_TRUE(m_user.messages.empty());
 }
 
 TEST_F(FileTypesTest, QuietDeactivateStillWarnsAboutTheEmptyList) {
     Open({"mp3"}, {});
-    Select(active_, "mp3");
-    page_->Deactivate(true);
+    Select(m_active, "mp3");
+    m_page->Deactivate(true);
     EXPECT_EQ(MessageTexts(), (Types{GetText("IDS_TL_MB_LAST_ACTIVE_FILE_TYPE_REMOVED")}));
 }
 
 TEST_F(FileTypesTest, NewTypeIsAddedInactiveAndSelected) {
     Open({"mp3"}, {"aac", "ogg"});
-    Select(inactive_, "aac");
+    Select(m_inactive, "aac");
     Create("flac");
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"aac", "flac", "ogg"}));
-    EXPECT_EQ(Selected(inactive_), "flac");
-    EXPECT_TRUE(newType_->text().isEmpty());
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"aac", "flac", "ogg"}));
+    EXPECT_EQ(Selected(m_inactive), "flac");
+    EXPECT_TRUE(m_newType->text().isEmpty());
     EXPECT_TRUE(Modified());
-    EXPECT_TRUE(user_.messages.empty());
+    EXPECT_TRUE(m_user.messages.empty());
     Create("flac");
     EXPECT_EQ(MessageTexts(), (Types{GetText("IDS_TL_MB_ERR_FILE_TYPE_EXISTS")}));
-    EXPECT_EQ(newType_->text(), "flac");  // kept for correction
-    Create("mp3");                        // an active type exists as well
-    EXPECT_EQ(user_.messages.size(), 2u);
+    EXPECT_EQ(m_newType->text(), "flac");  // kept for correction
+    Create("mp3");                         // an active type exists as well
+    EXPECT_EQ(m_user.messages.size(), 2u);
     // Taken as typed: letter case and blanks count.
     Create("FLAC");
     Create(" flac");
-    EXPECT_EQ(user_.messages.size(), 2u);
-    EXPECT_EQ(page_->InactiveTypes(), (Types{" flac", "aac", "flac", "FLAC", "ogg"}));
-    EXPECT_EQ(Selected(inactive_), " flac");
+    EXPECT_EQ(m_user.messages.size(), 2u);
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{" flac", "aac", "flac", "FLAC", "ogg"}));
+    EXPECT_EQ(Selected(m_inactive), " flac");
 }
 
 TEST_F(FileTypesTest, NewTypeChecksInOrder) {
     Open({"mp3"}, {});
     Create("");
     EXPECT_EQ(MessageTexts(), (Types{GetText("IDS_TL_MB_ERR_EMPTY_NEW_FILE_TYPE")}));
-    user_.messages.clear();
+    m_user.messages.clear();
     for (const char* bad :
          {".flac", "fl ac?", "a|b", "a\\b", "a/b", "a:b", "a*b", "a\"b", "a<b", "a>b", "mp3."}) {
         SCOPED_TRACE(bad);
         Create(bad);
         EXPECT_EQ(MessageTexts(), (Types{GetText("IDS_TL_MB_ERR_INVALID_FILE_TYPE")}));
-        EXPECT_EQ(newType_->text().toStdString(), bad);
-        user_.messages.clear();
+        EXPECT_EQ(m_newType->text().toStdString(), bad);
+        m_user.messages.clear();
     }
     // Invalid characters are found before a name that exists is.
     Open({"mp3"}, {});
     Create("mp3|");
     EXPECT_EQ(MessageTexts(), (Types{GetText("IDS_TL_MB_ERR_INVALID_FILE_TYPE")}));
-    user_.messages.clear();
+    m_user.messages.clear();
     Create("müsik");  // letters beyond ASCII are fine
-    EXPECT_TRUE(user_.messages.empty());
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"müsik"}));
+    EXPECT_TRUE(m_user.messages.empty());
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"müsik"}));
 }
 
 TEST_F(FileTypesTest, ANewTypeIsNeverTooLongForTheStoreToReadBack) {
@@ -221,8 +221,8 @@ TEST_F(FileTypesTest, ANewTypeIsNeverTooLongForTheStoreToReadBack) {
     Open({"mp3"}, {"zip"});
     Create(std::string(300, 'a').c_str());
     const std::string longest(255, 'a');
-    EXPECT_EQ(page_->InactiveTypes(), (Types{longest, "zip"}));
-    sheet_->accept();
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{longest, "zip"}));
+    m_sheet->accept();
     Types active, inactive;
     LoadFileTypeLists(active, inactive);
     EXPECT_EQ(active, (Types{"mp3"}));
@@ -234,41 +234,41 @@ TEST_F(FileTypesTest, DeleteOnlyTheSelectedInactiveType) {
     Press("delete");
     EXPECT_EQ(MessageTexts(), (Types{GetText("IDS_TL_MB_ERR_NO_FILE_TYPE_SELECTED")}));
     EXPECT_FALSE(Modified());
-    Select(active_, "mp3");  // an active type cannot be deleted
+    Select(m_active, "mp3");  // an active type cannot be deleted
     Press("delete");
-    EXPECT_EQ(user_.messages.size(), 2u);
-    EXPECT_EQ(page_->ActiveTypes(), (Types{"mp3"}));
-    Select(inactive_, "mid");
+    EXPECT_EQ(m_user.messages.size(), 2u);
+    EXPECT_EQ(m_page->ActiveTypes(), (Types{"mp3"}));
+    Select(m_inactive, "mid");
     Press("delete");
-    EXPECT_EQ(page_->InactiveTypes(), (Types{"aac", "ogg"}));
-    EXPECT_EQ(Selected(inactive_), "ogg");
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"aac", "ogg"}));
+    EXPECT_EQ(Selected(m_inactive), "ogg");
     EXPECT_TRUE(Modified());
     Press("delete");
-    EXPECT_EQ(Selected(inactive_), "aac");
+    EXPECT_EQ(Selected(m_inactive), "aac");
     Press("delete");
-    EXPECT_TRUE(page_->InactiveTypes().empty());
+    EXPECT_TRUE(m_page->InactiveTypes().empty());
     Press("delete");
-    EXPECT_EQ(user_.messages.size(), 3u);
-    EXPECT_EQ(user_.messages.size(), MessageTexts().size());
-    EXPECT_TRUE(user_.systemSounds.empty());
+    EXPECT_EQ(m_user.messages.size(), 3u);
+    EXPECT_EQ(m_user.messages.size(), MessageTexts().size());
+    EXPECT_TRUE(m_user.systemSounds.empty());
 }
 
 TEST_F(FileTypesTest, ApplyStoresTheDisplayedListsAndCancelDiscardsThem) {
     Open({"wav", "mp3"}, {"ogg", "aac"});
-    Select(inactive_, "ogg");
+    Select(m_inactive, "ogg");
     Press("activate");
     Create("flac");
-    sheet_->reject();
+    m_sheet->reject();
     Types active, inactive;
     LoadFileTypeLists(active, inactive);
     EXPECT_EQ(active, (Types{"wav", "mp3"}));
     EXPECT_EQ(inactive, (Types{"ogg", "aac"}));
 
     Open({"wav", "mp3"}, {"ogg", "aac"});
-    Select(inactive_, "ogg");
+    Select(m_inactive, "ogg");
     Press("activate");
     Create("flac");
-    QTest::mouseClick(sheet_->ApplyButton(), Qt::LeftButton);
+    QTest::mouseClick(m_sheet->ApplyButton(), Qt::LeftButton);
     LoadFileTypeLists(active, inactive);
     EXPECT_EQ(active, (Types{"mp3", "ogg", "wav"}));
     EXPECT_EQ(inactive, (Types{"aac", "flac"}));

@@ -12,52 +12,52 @@ using Sheet = CPropSheetSettings;
 class Mp3PageTest : public SheetTest {
 protected:
     void Open() {
-        sheet_ = std::make_unique<Sheet>();
-        sheet_->show();
-        sheet_->SelectPage(Sheet::kMP3);
-        mask_ = Find<QLineEdit>(sheet_.get(), "titleMask");
-        preview_ = Find<QLineEdit>(sheet_.get(), "titlePreview");
+        m_sheet = std::make_unique<Sheet>();
+        m_sheet->show();
+        m_sheet->SelectPage(Sheet::kMP3);
+        m_mask = Find<QLineEdit>(m_sheet.get(), "titleMask");
+        m_preview = Find<QLineEdit>(m_sheet.get(), "titlePreview");
     }
 
     // Replaces the mask the way a user does: select everything, type the new text.
     std::string Type(const char* text) {
-        mask_->setFocus();
-        mask_->selectAll();
+        m_mask->setFocus();
+        m_mask->selectAll();
         if (*text == '\0') {
-            QTest::keyClick(mask_, Qt::Key_Delete);
+            QTest::keyClick(m_mask, Qt::Key_Delete);
         } else {
-            QTest::keyClicks(mask_, QString::fromUtf8(text));
+            QTest::keyClicks(m_mask, QString::fromUtf8(text));
         }
-        EXPECT_EQ(mask_->text().toStdString(), text);
-        return preview_->text().toStdString();
+        EXPECT_EQ(m_mask->text().toStdString(), text);
+        return m_preview->text().toStdString();
     }
 
-    std::unique_ptr<Sheet> sheet_;
-    QLineEdit* mask_ = nullptr;
-    QLineEdit* preview_ = nullptr;
+    std::unique_ptr<Sheet> m_sheet;
+    QLineEdit* m_mask = nullptr;
+    QLineEdit* m_preview = nullptr;
 };
 
 TEST_F(Mp3PageTest, ShowsTheStoredValuesAndTheirPreview) {
     Open();
-    EXPECT_TRUE(Find<QCheckBox>(sheet_.get(), "readTags")->isChecked());
-    EXPECT_EQ(mask_->text(), "%3 - %2");
-    EXPECT_EQ(preview_->text(), "<Album> - <Title>");
-    EXPECT_TRUE(preview_->isReadOnly());
-    EXPECT_EQ(preview_->palette().color(QPalette::Base), QColor(245, 245, 245));
+    EXPECT_TRUE(Find<QCheckBox>(m_sheet.get(), "readTags")->isChecked());
+    EXPECT_EQ(m_mask->text(), "%3 - %2");
+    EXPECT_EQ(m_preview->text(), "<Album> - <Title>");
+    EXPECT_TRUE(m_preview->isReadOnly());
+    EXPECT_EQ(m_preview->palette().color(QPalette::Base), QColor(245, 245, 245));
     // Putting the stored mask in place is no change.
-    EXPECT_FALSE(sheet_->ApplyButton()->isEnabled());
+    EXPECT_FALSE(m_sheet->ApplyButton()->isEnabled());
 
     SetPropertyInt("prop_ReadID3Tags", 0);
     SetPropertyString("prop_TitleMask", "%1 (%4)");
     Open();
-    EXPECT_FALSE(Find<QCheckBox>(sheet_.get(), "readTags")->isChecked());
-    EXPECT_EQ(preview_->text(), "<Artist> (<Year>)");
+    EXPECT_FALSE(Find<QCheckBox>(m_sheet.get(), "readTags")->isChecked());
+    EXPECT_EQ(m_preview->text(), "<Artist> (<Year>)");
 }
 
 TEST_F(Mp3PageTest, PreviewFollowsTheTypedMaskInEnglish) {
     Open();
     EXPECT_EQ(Type("%1"), "<Artist>");
-    EXPECT_TRUE(sheet_->ApplyButton()->isEnabled());
+    EXPECT_TRUE(m_sheet->ApplyButton()->isEnabled());
     EXPECT_EQ(Type("%1%1"), "<Artist><Artist>");
     EXPECT_EQ(Type("%3 - %6 %2"), "<Album> - <Track #> <Title>");
     EXPECT_EQ(Type("%4 %5"), "<Year> <Genre>");
@@ -84,49 +84,49 @@ TEST_F(Mp3PageTest, PreviewUsesTheGermanNames) {
 TEST_F(Mp3PageTest, TypingInTheMiddleIsNotDisturbed) {
     SetPropertyString("prop_TitleMask", "%1%2");
     Open();
-    mask_->setFocus();
-    mask_->setCursorPosition(2);
-    QTest::keyClicks(mask_, " - ");
-    EXPECT_EQ(mask_->text(), "%1 - %2");
-    EXPECT_EQ(mask_->cursorPosition(), 5);
-    EXPECT_EQ(preview_->text(), "<Artist> - <Title>");
+    m_mask->setFocus();
+    m_mask->setCursorPosition(2);
+    QTest::keyClicks(m_mask, " - ");
+    EXPECT_EQ(m_mask->text(), "%1 - %2");
+    EXPECT_EQ(m_mask->cursorPosition(), 5);
+    EXPECT_EQ(m_preview->text(), "<Artist> - <Title>");
     // The edit history of the field survives the preview updates.
-    ASSERT_TRUE(mask_->isUndoAvailable());
-    mask_->undo();
-    EXPECT_EQ(mask_->text(), "%1%2");
-    EXPECT_EQ(preview_->text(), "<Artist><Title>");
+    ASSERT_TRUE(m_mask->isUndoAvailable());
+    m_mask->undo();
+    EXPECT_EQ(m_mask->text(), "%1%2");
+    EXPECT_EQ(m_preview->text(), "<Artist><Title>");
     // A selection made with the keyboard is replaced by what is typed over it.
-    mask_->setCursorPosition(0);
-    QTest::keyClick(mask_, Qt::Key_Right, Qt::ShiftModifier);
-    QTest::keyClick(mask_, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(mask_->selectedText(), "%1");
-    QTest::keyClicks(mask_, "%3");
-    EXPECT_EQ(mask_->text(), "%3%2");
-    EXPECT_EQ(mask_->cursorPosition(), 2);
+    m_mask->setCursorPosition(0);
+    QTest::keyClick(m_mask, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(m_mask, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(m_mask->selectedText(), "%1");
+    QTest::keyClicks(m_mask, "%3");
+    EXPECT_EQ(m_mask->text(), "%3%2");
+    EXPECT_EQ(m_mask->cursorPosition(), 2);
 }
 
 TEST_F(Mp3PageTest, StoresTheMaskExactlyAsTyped) {
     Open();
     Type("");
-    sheet_->accept();
+    m_sheet->accept();
     EXPECT_EQ(Stored("prop_TitleMask"), "");
     EXPECT_EQ(StoredInt("prop_ReadID3Tags"), 1);
 
     Open();
     Type(" %2  ");
-    sheet_->accept();
+    m_sheet->accept();
     EXPECT_EQ(Stored("prop_TitleMask"), " %2  ");
 }
 
 TEST_F(Mp3PageTest, OnlyTheCheckBoxChangedStoresBothValues) {
     SetPropertyString("prop_TitleMask", "%2 [%1]");
     Open();
-    Click(sheet_.get(), "readTags");
-    EXPECT_TRUE(sheet_->ApplyButton()->isEnabled());
+    Click(m_sheet.get(), "readTags");
+    EXPECT_TRUE(m_sheet->ApplyButton()->isEnabled());
     // Switching the tags off leaves the mask alone.
-    EXPECT_TRUE(mask_->isEnabled());
-    EXPECT_EQ(mask_->text(), "%2 [%1]");
-    QTest::mouseClick(sheet_->OkButton(), Qt::LeftButton);
+    EXPECT_TRUE(m_mask->isEnabled());
+    EXPECT_EQ(m_mask->text(), "%2 [%1]");
+    QTest::mouseClick(m_sheet->OkButton(), Qt::LeftButton);
     EXPECT_EQ(StoredInt("prop_ReadID3Tags"), 0);
     EXPECT_EQ(Stored("prop_TitleMask"), "%2 [%1]");
 }

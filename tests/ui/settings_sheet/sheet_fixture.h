@@ -26,25 +26,25 @@ inline void ClickButton(QWidget* button) {
 // Sets an environment variable for the life of the object.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    ScopedEnvironment(const char* name, const char* value) : m_name(name) {
         if (const char* old = std::getenv(name)) {
-            old_ = old;
-            hadOld_ = true;
+            m_old = old;
+            m_hadOld = true;
         }
         setenv(name, value, 1);
     }
     ~ScopedEnvironment() {
-        if (hadOld_) {
-            setenv(name_.c_str(), old_.c_str(), 1);
+        if (m_hadOld) {
+            setenv(m_name.c_str(), m_old.c_str(), 1);
         } else {
-            unsetenv(name_.c_str());
+            unsetenv(m_name.c_str());
         }
     }
 
 private:
-    std::string name_;
-    std::string old_;
-    bool hadOld_ = false;
+    std::string m_name;
+    std::string m_old;
+    bool m_hadOld = false;
 };
 
 // Every test gets a settings hive of its own in a fresh folder, the English texts unless it
@@ -61,15 +61,15 @@ protected:
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tracklace-sheet-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        configHome_ = pattern;
-        setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
+        m_configHome = pattern;
+        setenv("XDG_CONFIG_HOME", m_configHome.c_str(), 1);
         ReloadTexts();
     }
 
     void TearDown() override {
         unsetenv("XDG_CONFIG_HOME");
         std::error_code ignored;
-        std::filesystem::remove_all(configHome_, ignored);
+        std::filesystem::remove_all(m_configHome, ignored);
     }
 
     // Stores the language and loads its table, as a restart would.
@@ -94,6 +94,6 @@ protected:
         ClickButton(Find<QWidget>(parent, name));
     }
 
-    ScriptedUserInteraction user_;
-    std::filesystem::path configHome_;
+    ScriptedUserInteraction m_user;
+    std::filesystem::path m_configHome;
 };

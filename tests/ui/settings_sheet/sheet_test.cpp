@@ -174,13 +174,13 @@ TEST_F(SheetTest, RunReportsTheLanguageBeforeAndAfter) {
         SetLanguageCode(true);
     }
     // Nothing on screen asked anything; the restart question is the caller's.
-    EXPECT_TRUE(user_.messages.empty());
+    EXPECT_TRUE(m_user.messages.empty());
 }
 
 TEST_F(SheetTest, ResetThatChoosesAnotherLanguageIsReportedAsAChange) {
     ScopedEnvironment locale("LC_ALL", "en_US.UTF-8");
     SetLanguageCode(false);
-    user_.answers.push_back(toolkit::MessageAnswer::Yes);
+    m_user.answers.push_back(toolkit::MessageAnswer::Yes);
     QTimer::singleShot(0, [] {
         auto* sheet = qobject_cast<Sheet*>(QApplication::activeModalWidget());
         ASSERT_NE(sheet, nullptr);
@@ -197,12 +197,12 @@ TEST_F(SheetTest, ResetAskedAndDeclinedChangesNothing) {
     SetPropertyString("prop_TitleMask", "%1");
     Sheet sheet;
     sheet.show();
-    user_.answers.push_back(toolkit::MessageAnswer::No);
+    m_user.answers.push_back(toolkit::MessageAnswer::No);
     Click(&sheet, "resetSettings");
-    ASSERT_EQ(user_.messages.size(), 1u);
-    EXPECT_EQ(user_.messages[0].text, GetText("IDS_TL_MB_RESET_SETTINGS"));
-    EXPECT_EQ(user_.messages[0].icon, toolkit::MessageIcon::Exclamation);
-    EXPECT_EQ(user_.messages[0].buttons, toolkit::MessageButtons::YesNo);
+    ASSERT_EQ(m_user.messages.size(), 1u);
+    EXPECT_EQ(m_user.messages[0].text, GetText("IDS_TL_MB_RESET_SETTINGS"));
+    EXPECT_EQ(m_user.messages[0].icon, toolkit::MessageIcon::Exclamation);
+    EXPECT_EQ(m_user.messages[0].buttons, toolkit::MessageButtons::YesNo);
     EXPECT_TRUE(sheet.isVisible());
     EXPECT_EQ(Stored("prop_TitleMask"), "%1");
 }
@@ -223,7 +223,7 @@ TEST_F(SheetTest, ResetClosesTheSheetWithoutAnyPageWritingOverIt) {
     sheet.show();
     ChangeEveryPage(sheet);
     sheet.SelectPage(Sheet::kGeneralSettings);
-    user_.answers.push_back(toolkit::MessageAnswer::Yes);
+    m_user.answers.push_back(toolkit::MessageAnswer::Yes);
     Click(&sheet, "resetSettings");
 
     EXPECT_FALSE(sheet.isVisible());
@@ -255,8 +255,8 @@ TEST_F(SheetTest, F1OpensTheHelp) {
     Find<QLineEdit>(&sheet, "titleMask")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
     std::filesystem::remove(help);
-    ASSERT_EQ(user_.openedUrls.size(), 1u);
-    EXPECT_EQ(user_.openedUrls[0], help);
+    ASSERT_EQ(m_user.openedUrls.size(), 1u);
+    EXPECT_EQ(m_user.openedUrls[0], help);
     EXPECT_TRUE(sheet.isVisible());
 }
 

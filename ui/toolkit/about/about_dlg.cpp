@@ -36,10 +36,10 @@ constexpr int kRightsTop = 155;
 }  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent, platform::MidiStreamFactory midiOutput)
-    : QDialog(parent), midi_(std::move(midiOutput)) {
+    : QDialog(parent), m_midi(std::move(midiOutput)) {
     setWindowTitle(QString::fromStdString(GetMessageCaption()));
-    background_ = LoadPicture("ABOUT_BACKGROUND");
-    const QSize size = background_.isNull() ? QSize(356, 248) : background_.size();
+    m_background = LoadPicture("ABOUT_BACKGROUND");
+    const QSize size = m_background.isNull() ? QSize(356, 248) : m_background.size();
     setFixedSize(size);
 
     // The button picture's magenta is see-through, so the background shows around the logo.
@@ -47,17 +47,17 @@ CAboutDlg::CAboutDlg(QWidget* parent, platform::MidiStreamFactory midiOutput)
     if (!logo.isNull()) {
         logo.setMask(logo.createMaskFromColor(QColor(255, 0, 255)));
     }
-    webButton_ = new QPushButton(this);
-    webButton_->setObjectName("makerButton");
-    webButton_->setFlat(true);
-    webButton_->setFocusPolicy(Qt::NoFocus);
-    webButton_->setIcon(QIcon(logo));
-    webButton_->setIconSize(logo.size());
-    webButton_->setFixedSize(logo.isNull() ? QSize(32, 32) : logo.size());
-    webButton_->setStyleSheet("QPushButton { border: none; background: transparent; }");
-    webButton_->setCursor(Qt::PointingHandCursor);
-    webButton_->move(size.width() - webButton_->width() - 2, 2);
-    connect(webButton_, &QPushButton::clicked, this, &CAboutDlg::OpenMakerWebPage);
+    m_webButton = new QPushButton(this);
+    m_webButton->setObjectName("makerButton");
+    m_webButton->setFlat(true);
+    m_webButton->setFocusPolicy(Qt::NoFocus);
+    m_webButton->setIcon(QIcon(logo));
+    m_webButton->setIconSize(logo.size());
+    m_webButton->setFixedSize(logo.isNull() ? QSize(32, 32) : logo.size());
+    m_webButton->setStyleSheet("QPushButton { border: none; background: transparent; }");
+    m_webButton->setCursor(Qt::PointingHandCursor);
+    m_webButton->move(size.width() - m_webButton->width() - 2, 2);
+    connect(m_webButton, &QPushButton::clicked, this, &CAboutDlg::OpenMakerWebPage);
 
     auto makeLine = [this](const QString& text, const char* name, int top) {
         auto* label = new QLabel(text, this);
@@ -71,28 +71,28 @@ CAboutDlg::CAboutDlg(QWidget* parent, platform::MidiStreamFactory midiOutput)
         label->move(kTextLeft, top);
         return label;
     };
-    version_ = makeLine(Text("IDS_VERSION") + " " + QString::fromStdString(GetVersionText(1)),
-                        "versionText", kVersionTop);
-    copyright_ = makeLine(Text("IDS_COPYRIGHT"), "copyrightText", kCopyrightTop);
-    rights_ = makeLine(Text("IDS_ALL_RIGHTS_RESERVED"), "rightsText", kRightsTop);
+    m_version = makeLine(Text("IDS_VERSION") + " " + QString::fromStdString(GetVersionText(1)),
+                         "versionText", kVersionTop);
+    m_copyright = makeLine(Text("IDS_COPYRIGHT"), "copyrightText", kCopyrightTop);
+    m_rights = makeLine(Text("IDS_ALL_RIGHTS_RESERVED"), "rightsText", kRightsTop);
 
-    ok_ = new QPushButton(Text("IDS_OK"), this);
-    ok_->setObjectName("okButton");
-    ok_->setDefault(true);
-    ok_->setAutoDefault(true);
-    ok_->resize(ok_->sizeHint());
-    ok_->move(size.width() - ok_->width() - 5, size.height() - ok_->height() - 5);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    m_ok = new QPushButton(Text("IDS_OK"), this);
+    m_ok->setObjectName("okButton");
+    m_ok->setDefault(true);
+    m_ok->setAutoDefault(true);
+    m_ok->resize(m_ok->sizeHint());
+    m_ok->move(size.width() - m_ok->width() - 5, size.height() - m_ok->height() - 5);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 CAboutDlg::~CAboutDlg() = default;
 
 void CAboutDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (background_.isNull()) {
+    if (m_background.isNull()) {
         painter.fillRect(rect(), QColor(0xf4, 0xf1, 0xe8));
     } else {
-        painter.drawPixmap(rect(), background_);
+        painter.drawPixmap(rect(), m_background);
     }
 }
 
@@ -108,8 +108,8 @@ void CAboutDlg::keyPressEvent(QKeyEvent* event) {
 
 void CAboutDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!musicStarted_) {
-        musicStarted_ = true;
+    if (!m_musicStarted) {
+        m_musicStarted = true;
         if (GetPropertyInt("prop_PlaySound", 1) != 0) {
             StartMusic();
         }
@@ -118,19 +118,19 @@ void CAboutDlg::showEvent(QShowEvent* event) {
 
 void CAboutDlg::StartMusic() {
     // A box opened a second time plays the song from its start again.
-    if (midi_.IsSongLoaded()) {
-        midi_.HaltPlayback(true);
+    if (m_midi.IsSongLoaded()) {
+        m_midi.HaltPlayback(true);
     } else {
-        midi_.LoadSong(kSongResource);
+        m_midi.LoadSong(kSongResource);
     }
-    midi_.StartPlayback(true);
-    midi_.SetChannelVolumes(100);
+    m_midi.StartPlayback(true);
+    m_midi.SetChannelVolumes(100);
 }
 
 void CAboutDlg::done(int result) {
     // The music stops the moment the box goes, not when its object is destroyed later.
-    midi_.HaltPlayback(false);
-    musicStarted_ = false;
+    m_midi.HaltPlayback(false);
+    m_musicStarted = false;
     QDialog::done(result);
 }
 

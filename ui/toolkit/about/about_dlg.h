@@ -25,7 +25,7 @@ public:
     explicit CAboutDlg(QWidget* parent = nullptr, platform::MidiStreamFactory midiOutput = {});
     ~CAboutDlg() override;
 
-    CMIDI& Midi() { return midi_; }
+    CMIDI& Midi() { return m_midi; }
     void done(int result) override;
 
 protected:
@@ -37,12 +37,12 @@ private:
     void StartMusic();
     void OpenMakerWebPage();
 
-    QPixmap background_;
-    QPushButton* webButton_ = nullptr;
-    QLabel* version_ = nullptr;
-    QLabel* copyright_ = nullptr;
-    QLabel* rights_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    CMIDI midi_;
-    bool musicStarted_ = false;
+    QPixmap m_background;
+    QPushButton* m_webButton = nullptr;
+    QLabel* m_version = nullptr;
+    QLabel* m_copyright = nullptr;
+    QLabel* m_rights = nullptr;
+    QPushButton* m_ok = nullptr;
+    CMIDI m_midi;
+    bool m_musicStarted = false;
 };

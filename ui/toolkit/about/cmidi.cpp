@@ -43,31 +43,31 @@ bool IsChannelMessageWithOneDataByte(uint8_t status) {
 
 void CMIDI::BufferEvent::Set() {
     {
-        std::lock_guard lock(mutex_);
-        set_ = true;
+        std::lock_guard lock(m_mutex);
+        m_set = true;
     }
-    cv_.notify_all();
+    m_cv.notify_all();
 }
 
 void CMIDI::BufferEvent::Clear() {
-    std::lock_guard lock(mutex_);
-    set_ = false;
+    std::lock_guard lock(m_mutex);
+    m_set = false;
 }
 
 bool CMIDI::BufferEvent::WaitFor(int milliseconds) {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     const bool signalled =
-        cv_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return set_; });
-    set_ = false;
+        m_cv.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_set; });
+    m_set = false;
     return signalled;
 }
 
-CMIDI::CMIDI(platform::MidiStreamFactory factory) : factory_(std::move(factory)) {
-    if (!factory_) {
-        factory_ = platform::OpenMidiStream;
+CMIDI::CMIDI(platform::MidiStreamFactory factory) : m_factory(std::move(factory)) {
+    if (!m_factory) {
+        m_factory = platform::OpenMidiStream;
     }
-    channelVolumes_.fill(100);
-    for (auto& v : playedVolumes_) {
+    m_channelVolumes.fill(100);
+    for (auto& v : m_playedVolumes) {
         v = 0;
     }
 }
@@ -98,7 +98,7 @@ bool CMIDI::ReadFirstDelta(Track& track) {
 }
 
 bool CMIDI::OpenSong(const uint8_t* data, uint32_t size) {
-    if (songData_ != nullptr || data == nullptr || size < 14) {
+    if (m_songData != nullptr || data == nullptr || size < 14) {
         return false;
     }
     if (std::memcmp(data, "MThd", 4) != 0 || BigEndian32(data + 4) != 6) {
@@ -131,23 +131,23 @@ bool CMIDI::OpenSong(const uint8_t* data, uint32_t size) {
         }
         position += length;
     }
-    format_ = format;
-    trackCount_ = trackCount;
-    timeDivision_ = division;
-    tracks_ = std::move(tracks);
-    songData_ = data;
-    dataSize_ = size;
-    channelVolumes_.fill(100);
+    m_format = format;
+    m_trackCount = trackCount;
+    m_timeDivision = division;
+    m_tracks = std::move(tracks);
+    m_songData = data;
+    m_dataSize = size;
+    m_channelVolumes.fill(100);
     if (!PrepareStream()) {
         // A song that cannot be played is not kept, so that another may be tried.
         ReleaseBuffers();
-        if (stream_ != nullptr) {
-            stream_->Close();
-            stream_.reset();
+        if (m_stream != nullptr) {
+            m_stream->Close();
+            m_stream.reset();
         }
-        songData_ = nullptr;
-        dataSize_ = 0;
-        tracks_.clear();
+        m_songData = nullptr;
+        m_dataSize = 0;
+        m_tracks.clear();
         return false;
     }
     return true;
@@ -171,20 +171,20 @@ void CMIDI::OnStreamCallback(platform::MidiStreamMessage message, platform::Midi
 }
 
 bool CMIDI::PrepareStream() {
-    if (stream_ == nullptr) {
-        const int result = factory_(
-            device_,
+    if (m_stream == nullptr) {
+        const int result = m_factory(
+            m_device,
             [this](platform::MidiStreamMessage m, platform::MidiHeader* h) {
                 OnStreamCallback(m, h);
             },
-            &stream_);
-        if (result != platform::kMidiOk || stream_ == nullptr) {
-            stream_.reset();
+            &m_stream);
+        if (result != platform::kMidiOk || m_stream == nullptr) {
+            m_stream.reset();
             OnError(result);
             return false;
         }
     }
-    for (StreamBuffer& b : buffers_) {
+    for (StreamBuffer& b : m_buffers) {
         b.data.assign(kBufferSize, 0);
         b.header = platform::MidiHeader{};
         b.header.data = b.data.data();
@@ -195,7 +195,7 @@ bool CMIDI::PrepareStream() {
         b.windowExceeded = false;
         b.prepared = false;
     }
-    int result = stream_->SetTimeDivision(timeDivision_);
+    int result = m_stream->SetTimeDivision(m_timeDivision);
     if (result != platform::kMidiOk) {
         OnError(result);
         return false;
@@ -203,10 +203,10 @@ bool CMIDI::PrepareStream() {
     int queued = 0;
     bool songEnded = false;
     for (int i = 0; i < kBufferCount; ++i) {
-        StreamBuffer& b = buffers_[i];
+        StreamBuffer& b = m_buffers[i];
         // Every buffer is registered, also one that has nothing to carry yet: a looping song
         // short enough for one buffer uses the other one on its next pass.
-        result = stream_->PrepareHeader(&b.header);
+        result = m_stream->PrepareHeader(&b.header);
         if (result != platform::kMidiOk) {
             OnError(result);
             return false;
@@ -224,21 +224,21 @@ bool CMIDI::PrepareStream() {
             return false;
         }
         b.header.bytesRecorded = b.bytesStored;
-        result = stream_->Out(&b.header);
+        result = m_stream->Out(&b.header);
         if (result != platform::kMidiOk) {
             OnError(result);
             return false;
         }
         ++queued;
     }
-    buffersPrepared_ = true;
-    nextBuffer_ = 0;
-    buffersOut_ = kBufferCount - queued;
+    m_buffersPrepared = true;
+    m_nextBuffer = 0;
+    m_buffersOut = kBufferCount - queued;
     return true;
 }
 
 void CMIDI::RestartTracks() {
-    for (Track& track : tracks_) {
+    for (Track& track : m_tracks) {
         if (!ReadFirstDelta(track)) {
             // OpenSong read this delta once already; the data cannot have changed.
             track.status = kTrackEnded;
@@ -247,55 +247,55 @@ void CMIDI::RestartTracks() {
 }
 
 int CMIDI::FillStreamBuffer(bool reset, int bufferIndex) {
-    StreamBuffer& buffer = buffers_[bufferIndex];
+    StreamBuffer& buffer = m_buffers[bufferIndex];
     buffer.bytesStored = 0;
     if (reset) {
-        bytesPlayed_ = 0;
-        conversionStatus_ = 0;
-        waitingEvent_ = Event{};
+        m_bytesPlayed = 0;
+        m_conversionStatus = 0;
+        m_waitingEvent = Event{};
         // A fresh stream plays the song from its start, with its own tempo events.
         RestartTracks();
-        currentTick_ = 0;
-        currentTempo_ = 0;
-        tickWindow_ = 0;
-        for (StreamBuffer& b : buffers_) {
+        m_currentTick = 0;
+        m_currentTempo = 0;
+        m_tickWindow = 0;
+        for (StreamBuffer& b : m_buffers) {
             b.windowExceeded = false;
         }
     }
-    if ((conversionStatus_ & kConversionDone) != 0) {
+    if ((m_conversionStatus & kConversionDone) != 0) {
         // A pass that stored nothing after its start would loop at one instant for ever.
-        if (!looping_ || currentTick_ == 0) {
+        if (!m_looping || m_currentTick == 0) {
             return kSongDone;
         }
         RestartTracks();
-        bytesPlayed_ = 0;
-        conversionStatus_ = 0;
-        currentTick_ = 0;
+        m_bytesPlayed = 0;
+        m_conversionStatus = 0;
+        m_currentTick = 0;
     }
-    if ((conversionStatus_ & kConversionStuck) != 0) {
+    if ((m_conversionStatus & kConversionStuck) != 0) {
         return kStuck;
     }
-    if ((conversionStatus_ & kConversionEventWaiting) != 0) {
-        conversionStatus_ &= ~kConversionEventWaiting;
-        if (StoreEvent(waitingEvent_, buffer) == kBufferFull) {
-            conversionStatus_ |= kConversionEventWaiting;
+    if ((m_conversionStatus & kConversionEventWaiting) != 0) {
+        m_conversionStatus &= ~kConversionEventWaiting;
+        if (StoreEvent(m_waitingEvent, buffer) == kBufferFull) {
+            m_conversionStatus |= kConversionEventWaiting;
             return kBufferFilled;
         }
     }
     for (;;) {
         Track* next = nullptr;
-        for (Track& track : tracks_) {
+        for (Track& track : m_tracks) {
             if ((track.status & kTrackEnded) == 0 && (next == nullptr || track.tick < next->tick)) {
                 next = &track;
             }
         }
         if (next == nullptr) {
-            conversionStatus_ |= kConversionDone;
+            m_conversionStatus |= kConversionDone;
             return kBufferFilled;
         }
         Event event;
         if (!ReadTrackEvent(*next, event)) {
-            conversionStatus_ |= kConversionStuck;
+            m_conversionStatus |= kConversionStuck;
             OnTrackError(*next, "unreadable event");
             return kCorrupt;
         }
@@ -303,8 +303,8 @@ int CMIDI::FillStreamBuffer(bool reset, int bufferIndex) {
             continue;
         }
         if (StoreEvent(event, buffer) == kBufferFull) {
-            waitingEvent_ = std::move(event);
-            conversionStatus_ |= kConversionEventWaiting;
+            m_waitingEvent = std::move(event);
+            m_conversionStatus |= kConversionEventWaiting;
             return kBufferFilled;
         }
     }
@@ -387,9 +387,9 @@ bool CMIDI::ReadTrackEvent(Track& track, Event& event) {
 
 int CMIDI::StoreEvent(Event& event, StreamBuffer& buffer) {
     if (buffer.bytesStored == 0) {
-        buffer.startTick = currentTick_;
+        buffer.startTick = m_currentTick;
     }
-    if (currentTick_ - buffer.startTick > tickWindow_) {
+    if (m_currentTick - buffer.startTick > m_tickWindow) {
         if (buffer.windowExceeded) {
             buffer.windowExceeded = false;
             return kBufferFull;
@@ -397,7 +397,7 @@ int CMIDI::StoreEvent(Event& event, StreamBuffer& buffer) {
         buffer.windowExceeded = true;
     }
     const bool fits = buffer.maxLength - buffer.bytesStored >= sizeof(platform::MidiStreamEvent);
-    platform::MidiStreamEvent e{event.tick - currentTick_, 0, 0};
+    platform::MidiStreamEvent e{event.tick - m_currentTick, 0, 0};
     if (event.status < 0xF0) {
         if (!fits) {
             return kBufferFull;
@@ -415,8 +415,8 @@ int CMIDI::StoreEvent(Event& event, StreamBuffer& buffer) {
         if (tempo == 0) {
             return kSkipped;  // ReadTrackEvent refuses these; never divide by it
         }
-        currentTempo_ = tempo;
-        tickWindow_ = static_cast<uint32_t>(uint64_t{timeDivision_} * 60000 / tempo);
+        m_currentTempo = tempo;
+        m_tickWindow = static_cast<uint32_t>(uint64_t{m_timeDivision} * 60000 / tempo);
         e.event = platform::kMidiEventTempo | tempo;
     } else {
         // System exclusive and the other meta events are not played.
@@ -426,25 +426,25 @@ int CMIDI::StoreEvent(Event& event, StreamBuffer& buffer) {
     }
     std::memcpy(buffer.data.data() + buffer.bytesStored, &e, sizeof e);
     buffer.bytesStored += sizeof e;
-    currentTick_ = event.tick;
+    m_currentTick = event.tick;
     return kStored;
 }
 
 bool CMIDI::StartPlayback(bool looping) {
-    if (playing_) {
+    if (m_playing) {
         HaltPlayback(true);
     }
-    if (stream_ == nullptr) {
+    if (m_stream == nullptr) {
         return false;
     }
-    state_ = kStatePlaying;
-    bufferEvent_.Clear();
+    m_state = kStatePlaying;
+    m_bufferEvent.Clear();
     // Set before the stream runs: its first callback may come before Restart returns.
-    looping_ = looping;
-    playing_ = true;
-    const int result = stream_->Restart();
+    m_looping = looping;
+    m_playing = true;
+    const int result = m_stream->Restart();
     if (result != platform::kMidiOk) {
-        playing_ = false;
+        m_playing = false;
         OnError(result);
         return false;
     }
@@ -454,12 +454,12 @@ bool CMIDI::StartPlayback(bool looping) {
 void CMIDI::SetChannelVolumes(int percent) {
     const int volume = std::clamp(percent, 0, 100);
     for (int c = 0; c < kChannelCount; ++c) {
-        if (!playing_ || stream_ == nullptr) {
+        if (!m_playing || m_stream == nullptr) {
             return;
         }
-        channelVolumes_[c] = volume;
+        m_channelVolumes[c] = volume;
         const uint32_t value = static_cast<uint32_t>(volume * 127 / 100);
-        const int result = stream_->ShortMessage((0xB0 + c) | (7u << 8) | (value << 16));
+        const int result = m_stream->ShortMessage((0xB0 + c) | (7u << 8) | (value << 16));
         if (result != platform::kMidiOk) {
             OnError(result);
         }
@@ -467,22 +467,22 @@ void CMIDI::SetChannelVolumes(int percent) {
 }
 
 void CMIDI::OnBufferDone(platform::MidiHeader* header) {
-    const int state = state_;
+    const int state = m_state;
     if (state == kStateStopped) {
         return;
     }
-    const int out = ++buffersOut_;
+    const int out = ++m_buffersOut;
     switch (state) {
         case kStatePlaying:
-            bytesPlayed_ += header != nullptr ? header->bytesRecorded : 0;
+            m_bytesPlayed += header != nullptr ? header->bytesRecorded : 0;
             // Refill every buffer that is home, oldest first, so that both stay queued.
-            while (playing_ && state_ == kStatePlaying && buffersOut_ > 0) {
-                StreamBuffer& b = buffers_[nextBuffer_];
-                const int filled = FillStreamBuffer(false, nextBuffer_);
+            while (m_playing && m_state == kStatePlaying && m_buffersOut > 0) {
+                StreamBuffer& b = m_buffers[m_nextBuffer];
+                const int filled = FillStreamBuffer(false, m_nextBuffer);
                 if (filled == kSongDone) {
-                    state_ = kStateSongEnded;
-                    if (buffersOut_ >= kBufferCount) {
-                        bufferEvent_.Set();
+                    m_state = kStateSongEnded;
+                    if (m_buffersOut >= kBufferCount) {
+                        m_bufferEvent.Set();
                     }
                     break;
                 }
@@ -490,26 +490,26 @@ void CMIDI::OnBufferDone(platform::MidiHeader* header) {
                     break;
                 }
                 b.header.bytesRecorded = b.bytesStored;
-                const int result = stream_->Out(&b.header);
+                const int result = m_stream->Out(&b.header);
                 if (result != platform::kMidiOk) {
                     OnError(result);
                     break;
                 }
-                nextBuffer_ = 1 - nextBuffer_;
-                --buffersOut_;
+                m_nextBuffer = 1 - m_nextBuffer;
+                --m_buffersOut;
             }
             break;
         case kStateStopRequested:
             if (out >= kBufferCount) {
-                state_ = kStateStopped;
-                bufferEvent_.Set();
+                m_state = kStateStopped;
+                m_bufferEvent.Set();
             }
             break;
         case kStateSongEnded:
             // The song was played to its end; once the last buffer is home, halting has
             // nothing to wait for.
             if (out >= kBufferCount) {
-                bufferEvent_.Set();
+                m_bufferEvent.Set();
             }
             break;
         default:
@@ -528,32 +528,32 @@ void CMIDI::OnPositionCallback(platform::MidiHeader* header) {
     if (platform::EventType(e.event) == platform::kMidiEventShortMessage &&
         (status & 0xF0) == 0xB0 && ((e.event >> 8) & 0xFF) == 7) {
         const int value = static_cast<int>((e.event >> 16) & 0x7F);
-        playedVolumes_[status & 0x0F] = value * 100 / 127;
+        m_playedVolumes[status & 0x0F] = value * 100 / 127;
     }
 }
 
 void CMIDI::ReleaseBuffers() {
-    for (StreamBuffer& b : buffers_) {
-        if (b.prepared && stream_ != nullptr) {
-            stream_->UnprepareHeader(&b.header);
+    for (StreamBuffer& b : m_buffers) {
+        if (b.prepared && m_stream != nullptr) {
+            m_stream->UnprepareHeader(&b.header);
         }
         b.prepared = false;
     }
-    buffersPrepared_ = false;
+    m_buffersPrepared = false;
 }
 
 bool CMIDI::HaltPlayback(bool reopen) {
     bool ok = true;
-    if (playing_ || state_ != kStateStopped) {
-        playing_ = false;
-        int state = state_;
+    if (m_playing || m_state != kStateStopped) {
+        m_playing = false;
+        int state = m_state;
         if (state != kStateStopped && state != kStateSongEnded) {
-            state_ = kStateStopRequested;
+            m_state = kStateStopRequested;
         }
-        if (stream_ != nullptr) {
-            int result = stream_->Stop();
+        if (m_stream != nullptr) {
+            int result = m_stream->Stop();
             if (result == platform::kMidiOk) {
-                result = stream_->Reset();
+                result = m_stream->Reset();
             }
             if (result != platform::kMidiOk) {
                 OnError(result);
@@ -561,29 +561,29 @@ bool CMIDI::HaltPlayback(bool reopen) {
             }
             // Nothing comes back when every buffer is home already (the song ended or
             // stopped on a bad event); otherwise wait for the last one, but not for ever.
-            if (buffersOut_ < kBufferCount && state_ != kStateStopped &&
-                !bufferEvent_.WaitFor(kHaltTimeoutMs)) {
-                state_ = kStateStopped;
-                ++haltTimeouts_;
+            if (m_buffersOut < kBufferCount && m_state != kStateStopped &&
+                !m_bufferEvent.WaitFor(kHaltTimeoutMs)) {
+                m_state = kStateStopped;
+                ++m_haltTimeouts;
             }
         }
     }
-    state_ = kStatePlaying;
+    m_state = kStatePlaying;
     ReleaseBuffers();
-    if (stream_ != nullptr) {
+    if (m_stream != nullptr) {
         // Closing ends the stream's callbacks, so the buffers' memory is free to go after it.
-        stream_->Close();
-        stream_.reset();
+        m_stream->Close();
+        m_stream.reset();
     }
-    for (StreamBuffer& b : buffers_) {
+    for (StreamBuffer& b : m_buffers) {
         b.data.clear();
         b.data.shrink_to_fit();
         b.header = platform::MidiHeader{};
     }
-    buffersOut_ = 0;
-    bufferEvent_.Clear();
+    m_buffersOut = 0;
+    m_bufferEvent.Clear();
     if (reopen) {
-        return songData_ != nullptr && PrepareStream();
+        return m_songData != nullptr && PrepareStream();
     }
     return ok;
 }

@@ -92,25 +92,25 @@ public:
     int StoreEvent(Event& event, StreamBuffer& buffer);
     void RestartTracks();
 
-    bool IsSongLoaded() const { return songData_ != nullptr; }
-    bool IsPlaying() const { return playing_; }
-    int State() const { return state_; }
-    int TrackCount() const { return trackCount_; }
-    int Format() const { return format_; }
-    uint32_t TimeDivision() const { return timeDivision_; }
-    uint32_t CurrentTempo() const { return currentTempo_; }
-    uint32_t TickWindow() const { return tickWindow_; }
-    uint32_t CurrentTick() const { return currentTick_; }
-    uint32_t BytesPlayed() const { return bytesPlayed_; }
-    uint32_t ConversionStatus() const { return conversionStatus_; }
-    int ChannelVolume(int channel) const { return channelVolumes_[channel]; }
-    int PlayedVolume(int channel) const { return playedVolumes_[channel]; }
-    const std::vector<Track>& Tracks() const { return tracks_; }
-    StreamBuffer& Buffer(int index) { return buffers_[index]; }
-    bool HasStream() const { return stream_ != nullptr; }
+    bool IsSongLoaded() const { return m_songData != nullptr; }
+    bool IsPlaying() const { return m_playing; }
+    int State() const { return m_state; }
+    int TrackCount() const { return m_trackCount; }
+    int Format() const { return m_format; }
+    uint32_t TimeDivision() const { return m_timeDivision; }
+    uint32_t CurrentTempo() const { return m_currentTempo; }
+    uint32_t TickWindow() const { return m_tickWindow; }
+    uint32_t CurrentTick() const { return m_currentTick; }
+    uint32_t BytesPlayed() const { return m_bytesPlayed; }
+    uint32_t ConversionStatus() const { return m_conversionStatus; }
+    int ChannelVolume(int channel) const { return m_channelVolumes[channel]; }
+    int PlayedVolume(int channel) const { return m_playedVolumes[channel]; }
+    const std::vector<Track>& Tracks() const { return m_tracks; }
+    StreamBuffer& Buffer(int index) { return m_buffers[index]; }
+    bool HasStream() const { return m_stream != nullptr; }
     // How often HaltPlayback gave up waiting for the buffers; with a stream that returns
     // them, any count is a fault in the buffer accounting.
-    int HaltTimeouts() const { return haltTimeouts_; }
+    int HaltTimeouts() const { return m_haltTimeouts; }
 
 protected:
     virtual void OnError(int /*platformError*/) {}
@@ -129,9 +129,9 @@ private:
         bool WaitFor(int milliseconds);
 
     private:
-        std::mutex mutex_;
-        std::condition_variable cv_;
-        bool set_ = false;
+        std::mutex m_mutex;
+        std::condition_variable m_cv;
+        bool m_set = false;
     };
 
     bool PrepareStream();
@@ -139,30 +139,30 @@ private:
     void OnStreamCallback(platform::MidiStreamMessage message, platform::MidiHeader* header);
     bool ReadFirstDelta(Track& track);
 
-    platform::MidiStreamFactory factory_;
-    uint32_t dataSize_ = 0;
-    const uint8_t* songData_ = nullptr;
-    int format_ = 0;
-    int trackCount_ = 0;
-    uint32_t timeDivision_ = 0;
-    std::atomic<bool> playing_{false};
-    std::unique_ptr<platform::IMidiStream> stream_;
-    std::atomic<uint32_t> bytesPlayed_{0};
-    std::atomic<bool> looping_{false};
-    uint32_t currentTick_ = 0;
-    uint32_t tickWindow_ = 0;
-    uint32_t currentTempo_ = 0;
-    bool buffersPrepared_ = false;
-    int nextBuffer_ = 0;
-    int device_ = -1;
-    std::atomic<int> buffersOut_{0};
-    std::atomic<int> state_{kStatePlaying};
-    BufferEvent bufferEvent_;
-    std::vector<Track> tracks_;
-    std::array<int, kChannelCount> channelVolumes_{};
-    std::array<std::atomic<int>, kChannelCount> playedVolumes_{};
-    std::array<StreamBuffer, kBufferCount> buffers_;
-    uint32_t conversionStatus_ = 0;
-    Event waitingEvent_;
-    int haltTimeouts_ = 0;
+    platform::MidiStreamFactory m_factory;
+    uint32_t m_dataSize = 0;
+    const uint8_t* m_songData = nullptr;
+    int m_format = 0;
+    int m_trackCount = 0;
+    uint32_t m_timeDivision = 0;
+    std::atomic<bool> m_playing{false};
+    std::unique_ptr<platform::IMidiStream> m_stream;
+    std::atomic<uint32_t> m_bytesPlayed{0};
+    std::atomic<bool> m_looping{false};
+    uint32_t m_currentTick = 0;
+    uint32_t m_tickWindow = 0;
+    uint32_t m_currentTempo = 0;
+    bool m_buffersPrepared = false;
+    int m_nextBuffer = 0;
+    int m_device = -1;
+    std::atomic<int> m_buffersOut{0};
+    std::atomic<int> m_state{kStatePlaying};
+    BufferEvent m_bufferEvent;
+    std::vector<Track> m_tracks;
+    std::array<int, kChannelCount> m_channelVolumes{};
+    std::array<std::atomic<int>, kChannelCount> m_playedVolumes{};
+    std::array<StreamBuffer, kBufferCount> m_buffers;
+    uint32_t m_conversionStatus = 0;
+    Event m_waitingEvent;
+    int m_haltTimeouts = 0;
 };
