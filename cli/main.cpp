@@ -229,9 +229,9 @@ private:
 int Main(int argc, char** argv) {
     // As the program does on its first start: language and default file types, before the
     // first text is looked up.
-    if (GetPropertyInt("prop_FirstTimeInitComplete", 0) == 0) {
+    if (GetPropertyInt(property::kFirstTimeInitComplete) == 0) {
         InitializeFirstRun();
-        SetPropertyInt("prop_FirstTimeInitComplete", 1);
+        SetPropertyInt(property::kFirstTimeInitComplete, 1);
     }
 
     Options options;
@@ -266,7 +266,7 @@ int Main(int argc, char** argv) {
     } else if (!options.type.empty()) {
         playlist.SetTypeFromExtension("." + options.type);
     } else {
-        playlist.SetTypeFromExtension(GetPropertyString("prop_PlaylistType", ".pls"));
+        playlist.SetTypeFromExtension(GetPropertyString(property::kPlaylistType));
     }
     playlist.SetName(name);
     // The playlist gets the name asked for, "List.M3U" included; the program's own naming

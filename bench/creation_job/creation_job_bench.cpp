@@ -68,7 +68,7 @@ struct Fixture {
     Fixture() {
         // Settings of their own, so that no user's counters are raised.
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        SetPropertyString("prop_SaveMode", "Relative");
+        SetPropertyString(property::kSaveMode, "Relative");
         for (int f = 0; f < 100; ++f) {
             fs::create_directories(root + "/music/album" + std::to_string(f));
         }
@@ -184,7 +184,7 @@ void BM_Create100000Untagged(benchmark::State& state) {
     Fixture& fixture = TheFixture();
     CPlaylist playlist;
     FillUntagged(playlist, fixture.root);
-    SetPropertyInt("prop_ReadID3Tags", 0);
+    SetPropertyInt(property::kReadID3Tags, 0);
     for (auto _ : state) {
         if (RunJob(playlist) != CCreationJob::kContinue) {
             state.SkipWithError("job failed");
@@ -199,7 +199,7 @@ void BM_PlainWriteOfTheSameBytes(benchmark::State& state) {
     {
         CPlaylist playlist;
         FillUntagged(playlist, fixture.root);
-        SetPropertyInt("prop_ReadID3Tags", 0);
+        SetPropertyInt(property::kReadID3Tags, 0);
         RunJob(playlist);
     }
     const std::string path = fixture.root + "/music/lists/big.m3u";
@@ -238,7 +238,7 @@ void BM_Create5000Tagged(benchmark::State& state) {
     fixture.MakeMp3Files();
     CPlaylist playlist;
     FillTagged(playlist, fixture.mp3Files, fixture.root);
-    SetPropertyInt("prop_ReadID3Tags", 1);
+    SetPropertyInt(property::kReadID3Tags, 1);
     for (auto _ : state) {
         if (RunJob(playlist) != CCreationJob::kContinue) {
             state.SkipWithError("job failed");
@@ -308,10 +308,10 @@ int RunPeakChild(const std::string& which, const std::string& root) {
     setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
     CPlaylist playlist;
     if (which == "untagged" || which == "model") {
-        SetPropertyInt("prop_ReadID3Tags", 0);
+        SetPropertyInt(property::kReadID3Tags, 0);
         FillUntagged(playlist, root);
     } else if (which == "tagged") {
-        SetPropertyInt("prop_ReadID3Tags", 1);
+        SetPropertyInt(property::kReadID3Tags, 1);
         std::vector<std::string> files;
         for (const auto& item : fs::directory_iterator(root + "/mp3")) {
             files.push_back(item.path().string());

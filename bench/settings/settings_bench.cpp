@@ -22,9 +22,9 @@ std::string gFolder;
 void FillHive() {
     // The properties, the default file types and other values up to 200 values in all.
     registry::SetSyncWrites(false);
-    SetPropertyString("prop_TitleMask", "%3 - %2");
-    SetPropertyString("prop_Language", "EN");
-    SetPropertyInt("prop_PlaySound", 1);
+    SetPropertyString(property::kTitleMask, "%3 - %2");
+    SetPropertyString(property::kLanguage, "EN");
+    SetPropertyInt(property::kPlaySound, 1);
     InitializeFirstRun();
     registry::Update([](registry::Key& root) {
         registry::Key& other = registry::CreateKey(root, {"Software", "Other", "Program"});
@@ -64,13 +64,13 @@ void BM_ReadHiveBytes(benchmark::State& state) {
 
 void BM_GetPropertyString(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(GetPropertyString("prop_TitleMask", "%3 - %2"));
+        benchmark::DoNotOptimize(GetPropertyString(property::kTitleMask));
     }
 }
 
 void BM_GetPropertyInt(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(GetPropertyInt("prop_PlaySound", 1));
+        benchmark::DoNotOptimize(GetPropertyInt(property::kPlaySound));
     }
 }
 
@@ -78,7 +78,7 @@ void BM_SetPropertyStringFlushed(benchmark::State& state) {
     registry::SetSyncWrites(true);
     int i = 0;
     for (auto _ : state) {
-        SetPropertyString("prop_TitleMask", i++ % 2 ? "%1 - %2" : "%3 - %2");
+        SetPropertyString(property::kTitleMask, i++ % 2 ? "%1 - %2" : "%3 - %2");
     }
 }
 
@@ -86,7 +86,7 @@ void BM_SetPropertyStringUnflushed(benchmark::State& state) {
     registry::SetSyncWrites(false);
     int i = 0;
     for (auto _ : state) {
-        SetPropertyString("prop_TitleMask", i++ % 2 ? "%1 - %2" : "%3 - %2");
+        SetPropertyString(property::kTitleMask, i++ % 2 ? "%1 - %2" : "%3 - %2");
     }
     registry::SetSyncWrites(true);
 }

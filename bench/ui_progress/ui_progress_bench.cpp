@@ -34,9 +34,9 @@ struct Setup {
         std::string pattern = (fs::temp_directory_path() / "tracklace-bench-XXXXXX").string();
         root = mkdtemp(pattern.data());
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        SetPropertyInt("prop_ReadID3Tags", 0);
-        SetPropertyInt("prop_PlaySound", 0);
-        SetPropertyString("prop_SaveMode", "Absolute");
+        SetPropertyInt(property::kReadID3Tags, 0);
+        SetPropertyInt(property::kPlaySound, 0);
+        SetPropertyString(property::kSaveMode, "Absolute");
         for (int i = 0; i < kEntries; ++i) {
             auto* entry = new CPlaylistElement;
             entry->SetPath(root + "/music/album " + std::to_string(i / 12) + "/track " +

@@ -266,12 +266,11 @@ int CCreationJob::Prepare() {
         return Fail("IDS_TL_MB_ERR_INVALID_PLAYLIST_FORMAT");
     }
     m_readTags =
-        m_overrides.readTags ? *m_overrides.readTags : GetPropertyInt("prop_ReadID3Tags", 1) != 0;
-    m_relative = m_overrides.relative
-                     ? *m_overrides.relative
-                     : GetPropertyString("prop_SaveMode", "Relative") == "Relative";
-    m_titleMask = m_overrides.titleMask ? *m_overrides.titleMask
-                                        : GetPropertyString("prop_TitleMask", "%3 - %2");
+        m_overrides.readTags ? *m_overrides.readTags : GetPropertyInt(property::kReadID3Tags) != 0;
+    m_relative = m_overrides.relative ? *m_overrides.relative
+                                      : GetPropertyString(property::kSaveMode) == "Relative";
+    m_titleMask =
+        m_overrides.titleMask ? *m_overrides.titleMask : GetPropertyString(property::kTitleMask);
 
     m_folder = AddSeparator(m_playlist.GetFolder(), kStyle);
     if (!CPath(m_folder, true, kStyle).Exists()) {
@@ -391,8 +390,9 @@ int CCreationJob::Create() {
         char trackDigits[12];
         const std::string_view track(
             trackDigits,
-            static_cast<std::size_t>(std::to_chars(trackDigits, trackDigits + sizeof trackDigits, i + 1).ptr -
-                                     trackDigits));
+            static_cast<std::size_t>(
+                std::to_chars(trackDigits, trackDigits + sizeof trackDigits, i + 1).ptr -
+                trackDigits));
 
         values.track = track;
         values.filePath[0] = EntryPath(*entry);
@@ -467,7 +467,8 @@ int CCreationJob::Finish() {
         return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
     }
     // Both counters in one write of the store.
-    AddToPropertyInts({{"prop_TotalPlaylists", 1}, {"prop_TotalSongs", m_playlist.GetCount()}});
+    AddToPropertyInts({{property::kTotalPlaylists.Name(), 1},
+                       {property::kTotalSongs.Name(), m_playlist.GetCount()}});
     return kContinue;
 }
 

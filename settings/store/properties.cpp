@@ -8,6 +8,7 @@
 
 #include "platform/registry/registry.h"
 #include "settings/file_types/file_types.h"
+#include "settings/store/property_table.h"
 #include "settings/store/user_language.h"
 
 namespace registry = platform::registry;
@@ -17,52 +18,17 @@ namespace {
 constexpr std::string_view kApplicationKey = "Software\\Wendmark\\Tracklace3";
 constexpr std::string_view kProfileName = "Tracklace3";
 
-enum class Kind { kInteger, kText };
-
-struct Property {
-    std::string_view name;
-    Kind kind;
-    std::string_view section;  // empty: the application key itself
-    std::string_view valueName;
-    int integerDefault;
-    std::string_view textDefault;
-};
-
-// Every persistent setting. The sections and value names are shared with the installer and
-// with earlier installations; they must not change.
-constexpr Property kProperties[] = {
-    {"prop_FirstTimeInitComplete", Kind::kInteger, "", "FirstTimeInitComplete", 0, ""},
-    {"prop_WindowPositionX", Kind::kInteger, "GeneralSettings", "WindowPositionX", 0, ""},
-    {"prop_WindowPositionY", Kind::kInteger, "GeneralSettings", "WindowPositionY", 0, ""},
-    {"prop_IsIconic", Kind::kInteger, "GeneralSettings", "IsIconic", 0, ""},
-    {"prop_SingleInstance", Kind::kInteger, "GeneralSettings", "SingleInstance", 1, ""},
-    {"prop_PlaySound", Kind::kInteger, "GeneralSettings", "PlaySound", 1, ""},
-    {"prop_Transparency", Kind::kInteger, "GeneralSettings", "Transparency", 0, ""},
-    {"prop_Language", Kind::kText, "GeneralSettings", "Language", 0, "EN"},
-    {"prop_ReadID3Tags", Kind::kInteger, "MP3", "ReadID3Tags", 1, ""},
-    {"prop_TitleMask", Kind::kText, "MP3", "TitleMask", 0, "%3 - %2"},
-    {"prop_AutoPlaylistName", Kind::kInteger, "Playlist", "AutoPlaylistName", 0, ""},
-    {"prop_AutoPlaylistFolder", Kind::kInteger, "Playlist", "AutoPlaylistFolder", 0, ""},
-    {"prop_AddNewEntries", Kind::kText, "Playlist", "AddNewEntries", 0, "Bottom"},
-    {"prop_SaveMode", Kind::kText, "Playlist", "SaveMode", 0, "Relative"},
-    {"prop_PlaylistType", Kind::kText, "Playlist", "PlaylistType", 0, ".pls"},
-    {"prop_SelectPlaylistFolder", Kind::kText, "", "SelectPlaylistFolder", 0, ""},
-    {"prop_SelectSongFolder", Kind::kText, "", "SelectSongFolder", 0, ""},
-    {"prop_SelectSongs", Kind::kText, "", "SelectSongs", 0, ""},
-    {"prop_PreviousFilter", Kind::kText, "", "PreviousFilter", 0, ""},
-    {"prop_TotalPlaylists", Kind::kInteger, "Donations", "TotalPlaylists", 0, ""},
-    {"prop_TotalSongs", Kind::kInteger, "Donations", "TotalSongs", 0, ""},
-};
-
 // The sections that a reset deletes, in this order; the values directly in the application
 // key and the usage counters of "Donations" stay.
 constexpr std::string_view kResetSections[] = {"GeneralSettings", "Playlist", "FileTypes", "MP3"};
 
+using Property = PropertyDescriptor;
+
 // Names are compared exactly: they are constants of the program, not user input.
-const Property* FindProperty(std::string_view name, Kind kind) {
-    for (const Property& property : kProperties) {
-        if (property.name == name) {
-            return property.kind == kind ? &property : nullptr;
+const Property* FindProperty(std::string_view name, PropertyType type) {
+    for (const Property* property : property::kAll) {
+        if (property->name == name) {
+            return property->type == type ? property : nullptr;
         }
     }
     return nullptr;
@@ -86,7 +52,7 @@ std::optional<registry::Value> ReadProperty(const Property& property) {
 }  // namespace
 
 int GetPropertyInt(const std::string& name, int defaultValue) {
-    const Property* property = FindProperty(name, Kind::kInteger);
+    const Property* property = FindProperty(name, PropertyType::kInteger);
     if (property == nullptr) {
         return defaultValue;
     }
@@ -96,7 +62,7 @@ int GetPropertyInt(const std::string& name, int defaultValue) {
 }
 
 bool SetPropertyInt(const std::string& name, int value) {
-    const Property* property = FindProperty(name, Kind::kInteger);
+    const Property* property = FindProperty(name, PropertyType::kInteger);
     return property != nullptr &&
            registry::SetValue(SectionPath(property->section), property->valueName,
                               registry::Value::Dword(static_cast<std::uint32_t>(value)));
@@ -110,8 +76,9 @@ bool AddToPropertyInts(std::initializer_list<std::pair<std::string_view, int>> a
     };
     std::vector<Addition> additions;
     for (const auto& [name, amount] : amounts) {
-        const Property* property = FindProperty(name, Kind::kInteger);
-        auto keyNames = property ? registry::SplitKeyPath(SectionPath(property->section)) : std::nullopt;
+        const Property* property = FindProperty(name, PropertyType::kInteger);
+        auto keyNames =
+            property ? registry::SplitKeyPath(SectionPath(property->section)) : std::nullopt;
         if (!keyNames) {
             return false;
         }
@@ -134,7 +101,7 @@ bool AddToPropertyInts(std::initializer_list<std::pair<std::string_view, int>> a
 }
 
 std::string GetPropertyString(const std::string& name, const std::string& defaultValue) {
-    const Property* property = FindProperty(name, Kind::kText);
+    const Property* property = FindProperty(name, PropertyType::kText);
     if (property == nullptr) {
         return defaultValue;
     }
@@ -148,18 +115,34 @@ std::string GetPropertyString(const std::string& name, const std::string& defaul
 }
 
 bool SetPropertyString(const std::string& name, const std::string& value) {
-    const Property* property = FindProperty(name, Kind::kText);
+    const Property* property = FindProperty(name, PropertyType::kText);
     return property != nullptr &&
            registry::SetValue(SectionPath(property->section), property->valueName,
                               registry::Value::Text(value));
 }
 
+int GetPropertyInt(const IntProperty& property) {
+    return GetPropertyInt(std::string(property.Name()), property.Default());
+}
+
+bool SetPropertyInt(const IntProperty& property, int value) {
+    return SetPropertyInt(std::string(property.Name()), value);
+}
+
+std::string GetPropertyString(const TextProperty& property) {
+    return GetPropertyString(std::string(property.Name()), std::string(property.Default()));
+}
+
+bool SetPropertyString(const TextProperty& property, const std::string& value) {
+    return SetPropertyString(std::string(property.Name()), value);
+}
+
 std::string GetLanguageCode() {
-    return GetPropertyString("prop_Language", "EN");
+    return GetPropertyString(property::kLanguage);
 }
 
 void SetLanguageCode(bool english) {
-    SetPropertyString("prop_Language", english ? "EN" : "DE");
+    SetPropertyString(property::kLanguage, english ? "EN" : "DE");
 }
 
 bool IsLanguageEnglish() {

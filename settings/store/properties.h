@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "settings/store/property_table.h"
+
 // The settings store. Every persistent setting is a property named "prop_" + value name
 // ("prop_TitleMask"); each read goes to the per-user store at once and falls back to the
 // caller's default, each write goes there at once. Nothing is kept in memory.
@@ -26,7 +28,13 @@ std::string GetPropertyString(const std::string& name, const std::string& defaul
 // Stores value; false (and nothing written) for a name that is no text property.
 bool SetPropertyString(const std::string& name, const std::string& value);
 
-// "prop_Language" read with the default "EN".
+// The same four, for a property of the table, read with the table's default.
+int GetPropertyInt(const IntProperty& property);
+bool SetPropertyInt(const IntProperty& property, int value);
+std::string GetPropertyString(const TextProperty& property);
+bool SetPropertyString(const TextProperty& property, const std::string& value);
+
+// The language code, "EN" when none is stored.
 std::string GetLanguageCode();
 // Writes "EN" when english is true, else "DE".
 void SetLanguageCode(bool english);

@@ -14,7 +14,7 @@ bool CTracklaceApp::InitInstance() {
     QCoreApplication::setOrganizationName("Wendmark");
     QCoreApplication::setApplicationName("Tracklace3");
 
-    if (GetPropertyInt("prop_SingleInstance", 1) != 0) {
+    if (GetPropertyInt(property::kSingleInstance) != 0) {
         m_singleInstance = std::make_unique<CSingleInstance>();
         if (!m_singleInstance->Acquire([this] { ActivateMainWindow(); })) {
             m_singleInstance.reset();

@@ -151,7 +151,7 @@ bool CTracklaceDlg::IsAddablePath(const std::string& path) const {
 bool CTracklaceDlg::InsertEntries(const std::vector<std::string>& paths) {
     enum class Place { Top, Bottom, BeforeSelection, AfterSelection };
     const int sel = m_list->GetSelectedRow();
-    const std::string mode = GetPropertyString("prop_AddNewEntries", "Bottom");
+    const std::string mode = GetPropertyString(property::kAddNewEntries);
     // An unknown stored text adds at the end, like the default, rather than losing files.
     Place place = Place::Bottom;
     if (mode == "Top") {
@@ -240,9 +240,9 @@ void CTracklaceDlg::OnAddFiles() {
     }
     toolkit::OpenFilesRequest request;
     request.title = GetMessageCaption() + " - " + GetText("IDS_TL_SELECT_FILES_TITLE");
-    request.initialFolder = GetPropertyString("prop_SelectSongs", "");
+    request.initialFolder = GetPropertyString(property::kSelectSongs);
     const FileDialogFilter filter =
-        BuildFileDialogFilter(m_activeFileTypes, GetPropertyString("prop_PreviousFilter", ""));
+        BuildFileDialogFilter(m_activeFileTypes, GetPropertyString(property::kPreviousFilter));
     request.filter = filter.text;
     request.filterIndex = filter.selectedIndex;
     const toolkit::OpenFilesResult result =
@@ -254,10 +254,10 @@ void CTracklaceDlg::OnAddFiles() {
     RefreshList();
     UpdateSongFolder();
     if (!result.paths.empty()) {
-        SetPropertyString("prop_SelectSongs",
+        SetPropertyString(property::kSelectSongs,
                           WithoutTrailingSeparator(GetFolderPart(result.paths.front())));
     }
-    SetPropertyString("prop_PreviousFilter",
+    SetPropertyString(property::kPreviousFilter,
                       PreviousFilterFor(m_activeFileTypes, result.filterIndex));
 }
 
@@ -269,22 +269,22 @@ void CTracklaceDlg::OnAddFolder() {
     }
     toolkit::FolderRequest request;
     request.info = GetText("IDS_TL_SELECT_SONG_FOLDER_INFO");
-    request.initialFolder = GetPropertyString("prop_SelectSongFolder", "");
+    request.initialFolder = GetPropertyString(property::kSelectSongFolder);
     const std::optional<std::string> folder =
         toolkit::UserInteraction().BrowseForFolder(this, request);
     if (!folder) {
         return;
     }
     AddFolderContents(*folder);
-    SetPropertyString("prop_SelectSongFolder", *folder);
+    SetPropertyString(property::kSelectSongFolder, *folder);
     RefreshList();
     UpdateSongFolder();
     // Both automatic settings apply even when the folder gave no entry.
-    if (GetPropertyInt("prop_AutoPlaylistFolder", 0) != 0) {
+    if (GetPropertyInt(property::kAutoPlaylistFolder) != 0) {
         SelectSaveLocation(*folder);
         FlashControl(m_saveLocationEdit);
     }
-    if (GetPropertyInt("prop_AutoPlaylistName", 0) != 0) {
+    if (GetPropertyInt(property::kAutoPlaylistName) != 0) {
         const std::string trimmed = RemoveSeparator(*folder);
         const auto slash = trimmed.rfind('/');
         m_playlistName = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
@@ -412,5 +412,5 @@ void CTracklaceDlg::SelectSaveLocation(const std::string& folder) {
     m_playlistName = m_nameEdit->text().toStdString();
     m_saveLocation = WithoutTrailingSeparator(folder);
     WriteBoundTexts();
-    SetPropertyString("prop_SelectPlaylistFolder", m_saveLocation);
+    SetPropertyString(property::kSelectPlaylistFolder, m_saveLocation);
 }

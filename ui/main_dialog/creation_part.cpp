@@ -102,14 +102,14 @@ void CTracklaceDlg::OnBrowseSaveLocation() {
     ReadBoundTexts();
     toolkit::FolderRequest request;
     request.info = GetText("IDS_TL_SELECT_PLAYLIST_FOLDER_INFO");
-    request.initialFolder = GetPropertyString("prop_SelectPlaylistFolder", "");
+    request.initialFolder = GetPropertyString(property::kSelectPlaylistFolder);
     if (const auto folder = toolkit::UserInteraction().BrowseForFolder(this, request)) {
         SelectSaveLocation(*folder);
     }
 }
 
 void CTracklaceDlg::OnPlaylistTypeChanged() {
-    SetPropertyString("prop_PlaylistType", m_typeList->currentText().toStdString());
+    SetPropertyString(property::kPlaylistType, m_typeList->currentText().toStdString());
 }
 
 bool CTracklaceDlg::IsValidPlaylistName(const std::string& name) {

@@ -111,9 +111,9 @@ void CTracklaceDlg::OnInitDialog() {
 }
 
 void CTracklaceDlg::InitializeDialog() {
-    if (GetPropertyInt("prop_FirstTimeInitComplete", 0) == 0) {
+    if (GetPropertyInt(property::kFirstTimeInitComplete) == 0) {
         InitializeFirstRun();
-        SetPropertyInt("prop_FirstTimeInitComplete", 1);
+        SetPropertyInt(property::kFirstTimeInitComplete, 1);
     }
     setWindowTitle(QString::fromStdString(GetMessageCaption()));
     SetContentTexts();
@@ -122,7 +122,7 @@ void CTracklaceDlg::InitializeDialog() {
     BuildToolbar();
     GetControl(kTakeover)->setEnabled(false);
 
-    const QString type = QString::fromStdString(GetPropertyString("prop_PlaylistType", ".pls"));
+    const QString type = QString::fromStdString(GetPropertyString(property::kPlaylistType));
     m_typeList->setCurrentIndex(-1);
     for (int i = 0; i < m_typeList->count(); ++i) {
         if (type.startsWith(m_typeList->itemText(i), Qt::CaseInsensitive)) {
@@ -138,10 +138,10 @@ void CTracklaceDlg::InitializeDialog() {
 }
 
 void CTracklaceDlg::ApplySettings() {
-    SelectSaveLocation(GetPropertyString("prop_SelectPlaylistFolder", ""));
+    SelectSaveLocation(GetPropertyString(property::kSelectPlaylistFolder));
     m_activeFileTypes.clear();
     LoadActiveFileTypes(m_activeFileTypes);
-    m_transparencyEnabled = GetPropertyInt("prop_Transparency", 0) != 0;
+    m_transparencyEnabled = GetPropertyInt(property::kTransparency) != 0;
     if (m_transparencyEnabled) {
         m_alpha = 255;
         ApplyAlpha(m_alpha);
@@ -312,9 +312,9 @@ bool CanPlaceWindows() {
 }  // namespace
 
 void CTracklaceDlg::RestoreWindowPosition() {
-    int x = GetPropertyInt("prop_WindowPositionX", 0);
-    int y = GetPropertyInt("prop_WindowPositionY", 0);
-    if (GetPropertyInt("prop_IsIconic", 0) != 0) {
+    int x = GetPropertyInt(property::kWindowPositionX);
+    int y = GetPropertyInt(property::kWindowPositionY);
+    if (GetPropertyInt(property::kIsIconic) != 0) {
         setWindowState(windowState() | Qt::WindowMinimized);
         return;
     }
@@ -396,10 +396,10 @@ void CTracklaceDlg::OnClose() {
 
 void CTracklaceDlg::SaveWindowState() {
     const QRect frame = frameGeometry();
-    SetPropertyInt("prop_WindowPositionX", frame.left());
-    SetPropertyInt("prop_WindowPositionY", frame.top());
-    SetPropertyInt("prop_IsIconic", isMinimized() ? 1 : 0);
-    SetPropertyString("prop_PlaylistType", m_typeList->currentText().toStdString());
+    SetPropertyInt(property::kWindowPositionX, frame.left());
+    SetPropertyInt(property::kWindowPositionY, frame.top());
+    SetPropertyInt(property::kIsIconic, isMinimized() ? 1 : 0);
+    SetPropertyString(property::kPlaylistType, m_typeList->currentText().toStdString());
 }
 
 void CTracklaceDlg::FlashControl(QWidget* control, const QColor& color) {

@@ -436,7 +436,7 @@ void CCreatePlaylistDlg::OnMark(std::uintptr_t mark) {
             break;
         case CCreationJob::kMarkCompleted:
             SetMark(2, StepMark::Done);
-            if (GetPropertyInt("prop_PlaySound", 1) != 0) {
+            if (GetPropertyInt(property::kPlaySound) != 0) {
                 if (const auto wave = platform::FindResource("WAVE", "COMPLETED")) {
                     toolkit::UserInteraction().PlayWave(*wave);
                 }

@@ -69,17 +69,17 @@ CPropPageGeneralSettings::CPropPageGeneralSettings(QWidget* parent)
 void CPropPageGeneralSettings::OnInitPage() {
     // German is shown only for the exact code "DE"; every other code means English.
     m_language->button(IsLanguageEnglish() ? kLanguageEnglish : kLanguageGerman)->setChecked(true);
-    m_transparency->setChecked(GetPropertyInt("prop_Transparency", 0) != 0);
-    m_singleInstance->setChecked(GetPropertyInt("prop_SingleInstance", 1) != 0);
-    m_playSound->setChecked(GetPropertyInt("prop_PlaySound", 1) != 0);
+    m_transparency->setChecked(GetPropertyInt(property::kTransparency) != 0);
+    m_singleInstance->setChecked(GetPropertyInt(property::kSingleInstance) != 0);
+    m_playSound->setChecked(GetPropertyInt(property::kPlaySound) != 0);
 }
 
 void CPropPageGeneralSettings::OnApply() {
     // Written even when unchanged: the sheet's caller compares the code before and after.
     SetLanguageCode(m_language->checkedId() != kLanguageGerman);
-    SetPropertyInt("prop_Transparency", m_transparency->isChecked() ? 1 : 0);
-    SetPropertyInt("prop_SingleInstance", m_singleInstance->isChecked() ? 1 : 0);
-    SetPropertyInt("prop_PlaySound", m_playSound->isChecked() ? 1 : 0);
+    SetPropertyInt(property::kTransparency, m_transparency->isChecked() ? 1 : 0);
+    SetPropertyInt(property::kSingleInstance, m_singleInstance->isChecked() ? 1 : 0);
+    SetPropertyInt(property::kPlaySound, m_playSound->isChecked() ? 1 : 0);
 }
 
 void CPropPageGeneralSettings::OnResetSettings() {

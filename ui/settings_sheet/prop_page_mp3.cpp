@@ -88,8 +88,8 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
 }
 
 void CPropPageMP3::OnInitPage() {
-    m_readTags->setChecked(GetPropertyInt("prop_ReadID3Tags", 1) != 0);
-    const std::string mask = GetPropertyString("prop_TitleMask", "%3 - %2");
+    m_readTags->setChecked(GetPropertyInt(property::kReadID3Tags) != 0);
+    const std::string mask = GetPropertyString(property::kTitleMask);
     m_mask->setText(QString::fromStdString(mask));
     m_preview->setText(QString::fromStdString(PreviewOf(mask)));
     // Connected only now: putting the stored mask in place is no change by the user.
@@ -104,7 +104,7 @@ void CPropPageMP3::OnMaskChanged() {
 }
 
 void CPropPageMP3::OnApply() {
-    SetPropertyInt("prop_ReadID3Tags", m_readTags->isChecked() ? 1 : 0);
+    SetPropertyInt(property::kReadID3Tags, m_readTags->isChecked() ? 1 : 0);
     // Stored exactly as typed, even empty or without any variable.
-    SetPropertyString("prop_TitleMask", m_mask->text().toStdString());
+    SetPropertyString(property::kTitleMask, m_mask->text().toStdString());
 }

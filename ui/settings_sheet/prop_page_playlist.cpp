@@ -79,17 +79,16 @@ CPropPagePlaylist::CPropPagePlaylist(QWidget* parent)
 }
 
 void CPropPagePlaylist::OnInitPage() {
-    m_insertPosition->button(InsertPositionIndex(GetPropertyString("prop_AddNewEntries", "Bottom")))
+    m_insertPosition->button(InsertPositionIndex(GetPropertyString(property::kAddNewEntries)))
         ->setChecked(true);
-    m_saveMode->button(SaveModeIndex(GetPropertyString("prop_SaveMode", "Relative")))
-        ->setChecked(true);
-    m_autoName->setChecked(GetPropertyInt("prop_AutoPlaylistName", 0) != 0);
-    m_autoFolder->setChecked(GetPropertyInt("prop_AutoPlaylistFolder", 0) != 0);
+    m_saveMode->button(SaveModeIndex(GetPropertyString(property::kSaveMode)))->setChecked(true);
+    m_autoName->setChecked(GetPropertyInt(property::kAutoPlaylistName) != 0);
+    m_autoFolder->setChecked(GetPropertyInt(property::kAutoPlaylistFolder) != 0);
 }
 
 void CPropPagePlaylist::OnApply() {
-    SetPropertyString("prop_AddNewEntries", InsertPositionText(m_insertPosition->checkedId()));
-    SetPropertyString("prop_SaveMode", SaveModeText(m_saveMode->checkedId()));
-    SetPropertyInt("prop_AutoPlaylistName", m_autoName->isChecked() ? 1 : 0);
-    SetPropertyInt("prop_AutoPlaylistFolder", m_autoFolder->isChecked() ? 1 : 0);
+    SetPropertyString(property::kAddNewEntries, InsertPositionText(m_insertPosition->checkedId()));
+    SetPropertyString(property::kSaveMode, SaveModeText(m_saveMode->checkedId()));
+    SetPropertyInt(property::kAutoPlaylistName, m_autoName->isChecked() ? 1 : 0);
+    SetPropertyInt(property::kAutoPlaylistFolder, m_autoFolder->isChecked() ? 1 : 0);
 }

@@ -129,6 +129,32 @@ TEST(PropertyTable, EveryPropertyHasItsSectionValueNameTypeAndDefault) {
     EXPECT_EQ(written, std::size(kTable));
 }
 
+TEST(PropertyTable, TheNamedConstantsAreTheTableAndReadWithItsDefaults) {
+    TempHive hive;
+    ASSERT_EQ(std::size(property::kAll), std::size(kTable));
+    for (std::size_t i = 0; i < std::size(kTable); ++i) {
+        const Expected& expected = kTable[i];
+        const PropertyDescriptor& actual = *property::kAll[i];
+        SCOPED_TRACE(expected.name);
+        EXPECT_EQ(actual.name, expected.name);
+        EXPECT_EQ(actual.name, "prop_" + std::string(actual.valueName));
+        EXPECT_EQ(actual.type == PropertyType::kInteger, expected.integer);
+        EXPECT_EQ(actual.section, expected.section);
+        EXPECT_EQ(actual.valueName, expected.valueName);
+        if (expected.integer) {
+            EXPECT_EQ(actual.integerDefault, expected.integerDefault);
+        } else {
+            EXPECT_EQ(actual.textDefault, expected.textDefault);
+        }
+    }
+    EXPECT_EQ(GetPropertyInt(property::kPlaySound), 1);
+    EXPECT_EQ(GetPropertyString(property::kTitleMask), "%3 - %2");
+    ASSERT_TRUE(SetPropertyInt(property::kPlaySound, 0));
+    ASSERT_TRUE(SetPropertyString(property::kTitleMask, "%1"));
+    EXPECT_EQ(GetPropertyInt("prop_PlaySound", 7), 0);
+    EXPECT_EQ(GetPropertyString("prop_TitleMask", "x"), "%1");
+}
+
 TEST(PropertyTable, NamesOutsideTheTableAreNoProperties) {
     TempHive hive;
     for (const char* name :

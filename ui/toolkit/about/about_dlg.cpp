@@ -110,7 +110,7 @@ void CAboutDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_musicStarted) {
         m_musicStarted = true;
-        if (GetPropertyInt("prop_PlaySound", 1) != 0) {
+        if (GetPropertyInt(property::kPlaySound) != 0) {
             StartMusic();
         }
     }
