@@ -50,6 +50,8 @@ function(tracklace_test)
     "${CMAKE_COMMAND};-E;env;QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_MODE PRE_TEST
+    # Names stay the same from run to run: parameters are not dumped into them.
+    NO_PRETTY_VALUES
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()

@@ -37,6 +37,7 @@
 #include "core/playlist/playlist.h"
 #include "settings/store/properties.h"
 #include "tests/support/mp3/mp3_gen.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -54,16 +55,9 @@ public:
     }
 };
 
-std::string MakeTemp(const char* what) {
-    std::string pattern = std::string("/tmp/tracklace_bench_") + what + "_XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
-    }
-    return pattern;
-}
-
 struct Fixture {
-    std::string root = MakeTemp("job");
+    TempFolder temp{"tracklace-bench-job"};
+    std::string root = temp.String();
     std::vector<std::string> mp3Files;
     Fixture() {
         // Settings of their own, so that no user's counters are raised.
@@ -73,10 +67,6 @@ struct Fixture {
             fs::create_directories(root + "/music/album" + std::to_string(f));
         }
         fs::create_directories(root + "/music/lists");
-    }
-    ~Fixture() {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
     }
     void MakeMp3Files() {
         if (!mp3Files.empty()) {

@@ -19,6 +19,7 @@
 
 #include "core/mp3_info/mp3_file_info.h"
 #include "tests/support/mp3/mp3_gen.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -29,11 +30,9 @@ public:
         const int files = count != nullptr ? std::atoi(count) : 5000;
         const char* headerless = std::getenv("TRACKLACE_BENCH_MP3_HEADERLESS");
         const int headerlessShare = headerless != nullptr ? std::atoi(headerless) : 2;
-        char pattern[] = "/tmp/tracklace_bench_mp3_XXXXXX";
-        if (mkdtemp(pattern) == nullptr) {
+        if (m_folder.empty()) {
             std::abort();
         }
-        m_folder = pattern;
         using mp3gen::Id3v2Builder;
         for (int i = 0; i < files; ++i) {
             mp3gen::StreamSpec spec;
@@ -62,11 +61,11 @@ public:
             m_paths.push_back(path);
         }
     }
-    ~Corpus() { std::filesystem::remove_all(m_folder); }
     const std::vector<std::string>& Paths() const { return m_paths; }
 
 private:
-    std::string m_folder;
+    TempFolder m_temp{"tracklace-bench-mp3"};
+    std::string m_folder = m_temp.String();
     std::vector<std::string> m_paths;
 };
 

@@ -12,6 +12,7 @@
 
 #include "platform/registry/registry.h"
 #include "settings/store/properties.h"
+#include "tests/support/temp_folder.h"
 
 namespace registry = platform::registry;
 
@@ -119,9 +120,8 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tracklace-bench-XXXXXX").string();
-    gFolder = mkdtemp(pattern.data());
+    const TempFolder temp("tracklace-bench");
+    gFolder = temp.String();
     setenv("XDG_CONFIG_HOME", gFolder.c_str(), 1);
     FillHive();
     benchmark::Initialize(&argc, argv);
@@ -138,6 +138,5 @@ int main(int argc, char** argv) {
         }
     }
     benchmark::Shutdown();
-    std::filesystem::remove_all(gFolder);
     return 0;
 }

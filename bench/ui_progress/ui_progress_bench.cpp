@@ -22,6 +22,7 @@
 #include "core/playlist/playlist.h"
 #include "platform/events/events.h"
 #include "settings/store/properties.h"
+#include "tests/support/temp_folder.h"
 #include "ui/progress/create_playlist_dlg.h"
 
 namespace {
@@ -31,8 +32,6 @@ constexpr int kEntries = 100000;
 
 struct Setup {
     Setup() {
-        std::string pattern = (fs::temp_directory_path() / "tracklace-bench-XXXXXX").string();
-        root = mkdtemp(pattern.data());
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
         SetPropertyInt(property::kReadID3Tags, 0);
         SetPropertyInt(property::kPlaySound, 0);
@@ -47,11 +46,8 @@ struct Setup {
         playlist.SetName("big");
         playlist.SetTypeFromExtension(".m3u");
     }
-    ~Setup() {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
-    std::string root;
+    TempFolder temp{"tracklace-bench"};
+    std::string root = temp.String();
     CPlaylist playlist;
 };
 

@@ -12,6 +12,7 @@
 
 #include "core/mp3_info/mp3_file_info.h"
 #include "tests/fuzz/mp3_fuzz.h"
+#include "tests/support/temp_folder.h"
 
 // Feeds mutated MP3 files to MP3FileInfo::Load. CI runs a few hundred cases; the campaign
 // script runs the same test with many more through these variables:
@@ -80,16 +81,10 @@ TEST(Mp3FuzzTest, MutatedFilesLoadSafely) {
     const std::uint64_t first = EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
     const std::uint64_t campaign = EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
     const char* dirSetting = std::getenv("TRACKLACE_FUZZ_DIR");
-    std::string dir;
-    bool ownDir = false;
-    if (dirSetting != nullptr && *dirSetting != '\0') {
-        dir = dirSetting;
-    } else {
-        char pattern[] = "/tmp/tracklace_fuzz_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ownDir = true;
-    }
+    const TempFolder ownDir("tracklace-fuzz");
+    const bool dirGiven = dirSetting != nullptr && *dirSetting != '\0';
+    const std::string dir = dirGiven ? std::string(dirSetting) : ownDir.String();
+    ASSERT_FALSE(dir.empty());
     const std::string casePath = dir + "/case.mp3";
     const int progress = ::open((dir + "/progress").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(progress, 0);
@@ -138,9 +133,6 @@ TEST(Mp3FuzzTest, MutatedFilesLoadSafely) {
     if (cases >= 100) {
         EXPECT_GT(loaded, cases / 10);
         EXPECT_LT(loaded, cases);
-    }
-    if (ownDir) {
-        std::filesystem::remove_all(dir);
     }
 }
 

@@ -8,22 +8,20 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/temp_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 class FolderListingTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tracklace-listing-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_root = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_root); }
+    void SetUp() override { ASSERT_FALSE(m_root.empty()); }
 
     void Touch(const std::string& name) { std::ofstream(m_root / name) << "x"; }
 
-    fs::path m_root;
+    TempFolder m_temp{"tracklace-listing"};
+    fs::path m_root = m_temp.Path();
 };
 
 TEST_F(FolderListingTest, ListsOnlyFilesDirectlyInsideIncludingHiddenOnesAndFileLinks) {

@@ -15,34 +15,11 @@
 #include "core/playlist/playlist.h"
 #include "settings/placeholders/placeholders.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempFolder {
-public:
-    TempFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                              "/tracklace-formats-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (::mkdtemp(buffer.data()) != nullptr) {
-            m_path = buffer.data();
-        }
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_path, ignored);
-    }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
 
 struct TestEntry {
     std::string path;  // as it goes into the file
@@ -128,7 +105,7 @@ TEST(PlaylistFormat, FactoryFollowsThePlaylistType) {
 
 TEST(PlaylistFile, WorkedM3uResultByteForByte) {
     TempFolder temp;
-    const std::string file = temp.File("worked.m3u");
+    const std::string file = (temp / "worked.m3u");
     ASSERT_TRUE(WritePlaylist(file, CPlaylistFormatM3u(), kWorkedEntries));
     EXPECT_EQ(ReadFileBytes(file),
               "#EXTM3U\r\n"
@@ -140,7 +117,7 @@ TEST(PlaylistFile, WorkedM3uResultByteForByte) {
 
 TEST(PlaylistFile, WorkedPlsResultByteForByte) {
     TempFolder temp;
-    const std::string file = temp.File("worked.pls");
+    const std::string file = (temp / "worked.pls");
     ASSERT_TRUE(WritePlaylist(file, CPlaylistFormatPls(), kWorkedEntries));
     EXPECT_EQ(ReadFileBytes(file),
               "[playlist]\r\n"
@@ -161,7 +138,7 @@ TEST(PlaylistFile, UntaggedDottedAndEmptyTitles) {
         {"/music/Grüße.mp3", "Grüße", true, "Ärger <LENGTH/>", 60},
         {"/music/d.wav", "d", false, "", 0},
     };
-    const std::string m3u = temp.File("x.m3u");
+    const std::string m3u = (temp / "x.m3u");
     ASSERT_TRUE(WritePlaylist(m3u, CPlaylistFormatM3u(), entries));
     // Only the last extension goes; an empty title leaves nothing after the comma; a tag
     // brought in by the title is filled by the later LENGTH pair; UTF-8 goes out unchanged.
@@ -172,7 +149,7 @@ TEST(PlaylistFile, UntaggedDottedAndEmptyTitles) {
               "#EXTINF:60,Ärger 60\r\n/music/Grüße.mp3\r\n"
               "#EXTINF:-1,d\r\n/music/d.wav\r\n");
 
-    const std::string pls = temp.File("x.pls");
+    const std::string pls = (temp / "x.pls");
     ASSERT_TRUE(WritePlaylist(pls, CPlaylistFormatPls(), entries));
     EXPECT_EQ(ReadFileBytes(pls),
               "[playlist]\r\n"
@@ -185,16 +162,15 @@ TEST(PlaylistFile, UntaggedDottedAndEmptyTitles) {
 
 TEST(PlaylistFile, EmptyPlaylists) {
     TempFolder temp;
-    ASSERT_TRUE(WritePlaylist(temp.File("e.m3u"), CPlaylistFormatM3u(), {}));
-    EXPECT_EQ(ReadFileBytes(temp.File("e.m3u")), "#EXTM3U\r\n");
-    ASSERT_TRUE(WritePlaylist(temp.File("e.pls"), CPlaylistFormatPls(), {}));
-    EXPECT_EQ(ReadFileBytes(temp.File("e.pls")),
-              "[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n");
+    ASSERT_TRUE(WritePlaylist((temp / "e.m3u"), CPlaylistFormatM3u(), {}));
+    EXPECT_EQ(ReadFileBytes((temp / "e.m3u")), "#EXTM3U\r\n");
+    ASSERT_TRUE(WritePlaylist((temp / "e.pls"), CPlaylistFormatPls(), {}));
+    EXPECT_EQ(ReadFileBytes((temp / "e.pls")), "[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n");
 }
 
 TEST(PlaylistFileWriter, LineEndsAcrossWritesAndBufferBoundaries) {
     TempFolder temp;
-    const std::string file = temp.File("lines.txt");
+    const std::string file = (temp / "lines.txt");
     CPlaylistFileWriter writer;
     ASSERT_TRUE(writer.Open(file));
     EXPECT_TRUE(writer.Write(""));
@@ -225,7 +201,7 @@ TEST(PlaylistFileWriter, BytesAreWrittenUnchangedAndToFileTextMatchesWrite) {
     EXPECT_EQ(ToFileText("a\nb\r\n\n"), "a\r\nb\r\r\n\r\n");
     EXPECT_EQ(ToFileText(""), "");
     TempFolder temp;
-    const std::string file = temp.File("bytes.txt");
+    const std::string file = (temp / "bytes.txt");
     CPlaylistFileWriter writer;
     ASSERT_TRUE(writer.Open(file));
     std::string expected;
@@ -255,7 +231,7 @@ TEST(PlaylistFileWriter, BytesAreWrittenUnchangedAndToFileTextMatchesWrite) {
 
 TEST(PlaylistFileWriter, TruncatesAndCreates) {
     TempFolder temp;
-    const std::string file = temp.File("old.m3u");
+    const std::string file = (temp / "old.m3u");
     {
         std::ofstream out(file, std::ios::binary);
         out << "an older and much longer playlist that must not survive";
@@ -267,10 +243,10 @@ TEST(PlaylistFileWriter, TruncatesAndCreates) {
     EXPECT_EQ(ReadFileBytes(file), "new\r\n");  // and no byte-order mark in front
 
     // Opened and closed without a write: an empty file.
-    ASSERT_TRUE(writer.Open(temp.File("empty.pls")));
+    ASSERT_TRUE(writer.Open((temp / "empty.pls")));
     ASSERT_TRUE(writer.Close());
-    EXPECT_TRUE(fs::exists(temp.File("empty.pls")));
-    EXPECT_EQ(fs::file_size(temp.File("empty.pls")), 0u);
+    EXPECT_TRUE(fs::exists((temp / "empty.pls")));
+    EXPECT_EQ(fs::file_size((temp / "empty.pls")), 0u);
 }
 
 TEST(PlaylistFileWriter, MisuseIsRefused) {
@@ -279,12 +255,12 @@ TEST(PlaylistFileWriter, MisuseIsRefused) {
     EXPECT_FALSE(writer.Write("x\n"));
     EXPECT_FALSE(writer.Flush());
     EXPECT_FALSE(writer.Close());
-    ASSERT_TRUE(writer.Open(temp.File("a.m3u")));
-    EXPECT_FALSE(writer.Open(temp.File("b.m3u")));  // one file at a time
-    EXPECT_FALSE(fs::exists(temp.File("b.m3u")));
+    ASSERT_TRUE(writer.Open((temp / "a.m3u")));
+    EXPECT_FALSE(writer.Open((temp / "b.m3u")));  // one file at a time
+    EXPECT_FALSE(fs::exists((temp / "b.m3u")));
     EXPECT_TRUE(writer.Write("x\n"));
     EXPECT_TRUE(writer.Flush());
-    EXPECT_EQ(ReadFileBytes(temp.File("a.m3u")), "x\r\n");
+    EXPECT_EQ(ReadFileBytes((temp / "a.m3u")), "x\r\n");
     EXPECT_TRUE(writer.Close());
     EXPECT_FALSE(writer.Close());
     EXPECT_FALSE(writer.Write("y\n"));
@@ -292,25 +268,25 @@ TEST(PlaylistFileWriter, MisuseIsRefused) {
     // The destructor closes what is still open, with the buffered bytes.
     {
         CPlaylistFileWriter scoped;
-        ASSERT_TRUE(scoped.Open(temp.File("c.m3u")));
+        ASSERT_TRUE(scoped.Open((temp / "c.m3u")));
         ASSERT_TRUE(scoped.Write("kept\n"));
     }
-    EXPECT_EQ(ReadFileBytes(temp.File("c.m3u")), "kept\r\n");
+    EXPECT_EQ(ReadFileBytes((temp / "c.m3u")), "kept\r\n");
 }
 
 TEST(PlaylistFileWriter, OpenFailures) {
     TempFolder temp;
     CPlaylistFileWriter writer;
 
-    EXPECT_FALSE(writer.Open(temp.File("missing/list.m3u")));
+    EXPECT_FALSE(writer.Open((temp / "missing/list.m3u")));
     EXPECT_EQ(writer.GetErrorNumber(), ENOENT);
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_FALSE(writer.Write("x\n"));
     EXPECT_FALSE(writer.Close());
 
     // A regular file where a folder should be: fails for every user, root included.
-    { std::ofstream(temp.File("plain"), std::ios::binary) << "x"; }
-    EXPECT_FALSE(writer.Open(temp.File("plain/list.m3u")));
+    { std::ofstream((temp / "plain"), std::ios::binary) << "x"; }
+    EXPECT_FALSE(writer.Open((temp / "plain/list.m3u")));
     EXPECT_EQ(writer.GetErrorNumber(), ENOTDIR);
 
     // The path of a folder.
@@ -365,10 +341,10 @@ TEST(PlaylistFileWriter, FullDeviceFailsAndStaysFailed) {
         EXPECT_FALSE(writer.Close());
         // The writer is usable again for the next file.
         TempFolder temp;
-        ASSERT_TRUE(writer.Open(temp.File("next.m3u")));
+        ASSERT_TRUE(writer.Open((temp / "next.m3u")));
         EXPECT_EQ(writer.GetErrorNumber(), 0);
         EXPECT_TRUE(writer.Write("ok\n"));
         EXPECT_TRUE(writer.Close());
-        EXPECT_EQ(ReadFileBytes(temp.File("next.m3u")), "ok\r\n");
+        EXPECT_EQ(ReadFileBytes((temp / "next.m3u")), "ok\r\n");
     }
 }

@@ -45,6 +45,11 @@ struct LengthCase {
     const char* bitrateText;
 };
 
+// Test names and failure messages show the case by its name, not as a dump of its bytes.
+void PrintTo(const LengthCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class Mp3LengthTest : public Mp3FilesTest, public ::testing::WithParamInterface<LengthCase> {};
 
 TEST_P(Mp3LengthTest, LengthAgreesWithTheAudioWithinOneSecond) {

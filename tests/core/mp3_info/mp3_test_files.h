@@ -7,16 +7,12 @@
 #include <string>
 
 #include "tests/support/mp3/mp3_gen.h"
+#include "tests/support/temp_folder.h"
 
 // A temporary folder for generated files, removed after each test.
 class Mp3FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tracklace_mp3_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    void SetUp() override { ASSERT_FALSE(m_temp.Path().empty()); }
 
     std::string Write(const std::string& name, const mp3gen::Bytes& bytes) {
         const std::string path = m_folder + "/" + name;
@@ -26,5 +22,6 @@ protected:
     const std::string& Folder() const { return m_folder; }
 
 private:
-    std::string m_folder;
+    TempFolder m_temp{"tracklace-mp3"};
+    std::string m_folder = m_temp.String();
 };

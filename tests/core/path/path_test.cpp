@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
+
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -171,17 +174,16 @@ TEST(PathPosixTest, FileValues) {
 }
 
 TEST(PathPosixTest, ExistsAsksTheFileSystem) {
-    namespace fs = std::filesystem;
-    char pattern[] = "/tmp/tracklace_path_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
+    auto temp = std::make_unique<TempFolder>("tracklace-path");
+    const std::string root = temp->String();
+    ASSERT_FALSE(root.empty());
     EXPECT_TRUE(CPath(root + "/", true).Exists());
     EXPECT_TRUE(CPath(root, true).Exists());
     EXPECT_FALSE(CPath(root + "/missing/", true).Exists());
     // A file value asks about its folder.
     EXPECT_TRUE(CPath(root + "/missing.mp3", false).Exists());
     EXPECT_FALSE(CPath(root + "/missing/a.mp3", false).Exists());
-    fs::remove_all(root);
+    temp.reset();
     EXPECT_FALSE(CPath(root + "/", true).Exists());
 }
 

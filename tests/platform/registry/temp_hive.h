@@ -9,22 +9,17 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/temp_folder.h"
+
 // A settings hive of its own for one test: XDG_CONFIG_HOME points at a fresh temporary
 // folder while the object lives, and the folder goes with it.
 class TempHive {
 public:
-    TempHive() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tracklace-hive-XXXXXX").string();
-        m_folder = mkdtemp(pattern.data());
+    TempHive() : m_temp("tracklace-hive"), m_folder(m_temp.String()) {
         setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
     }
     TempHive(const TempHive&) = delete;
     TempHive& operator=(const TempHive&) = delete;
-    ~TempHive() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
 
     const std::string& folder() const { return m_folder; }
     std::string file() const { return m_folder + "/Wendmark/HKEY_CURRENT_USER.reg"; }
@@ -41,5 +36,6 @@ public:
     }
 
 private:
+    TempFolder m_temp;
     std::string m_folder;
 };

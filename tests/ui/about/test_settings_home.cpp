@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <string>
+#include <memory>
+
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -11,22 +12,13 @@ namespace {
 class SettingsHome : public ::testing::Environment {
 public:
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tracklace_about_XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            m_home = pattern;
-            setenv("XDG_CONFIG_HOME", m_home.c_str(), 1);
-        }
+        m_home = std::make_unique<TempFolder>("tracklace-about");
+        setenv("XDG_CONFIG_HOME", m_home->String().c_str(), 1);
     }
-    void TearDown() override {
-        if (!m_home.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(m_home, ignored);
-        }
-    }
+    void TearDown() override { m_home.reset(); }
 
 private:
-    std::string m_home;
+    std::unique_ptr<TempFolder> m_home;
 };
 
 const auto* const kSettingsHome = ::testing::AddGlobalTestEnvironment(new SettingsHome);

@@ -8,11 +8,13 @@
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
 #include "tests/support/scripted_user_interaction.h"
+#include "tests/support/temp_folder.h"
 #include "ui/settings_sheet/prop_sheet_settings.h"
 
 // Clicks a button where its indicator or text is: a check box or radio button stretched
@@ -58,18 +60,16 @@ protected:
         if (QApplication::instance() == nullptr) {
             new QApplication(argc, argv);
         }
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tracklace-sheet-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_configHome = pattern;
+        m_configFolder = std::make_unique<TempFolder>("tracklace-sheet");
+        ASSERT_FALSE(m_configFolder->Path().empty());
+        m_configHome = m_configFolder->Path();
         setenv("XDG_CONFIG_HOME", m_configHome.c_str(), 1);
         ReloadTexts();
     }
 
     void TearDown() override {
         unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_configHome, ignored);
+        m_configFolder.reset();
     }
 
     // Stores the language and loads its table, as a restart would.
@@ -95,5 +95,6 @@ protected:
     }
 
     ScriptedUserInteraction m_user;
+    std::unique_ptr<TempFolder> m_configFolder;
     std::filesystem::path m_configHome;
 };

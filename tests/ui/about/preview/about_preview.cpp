@@ -19,6 +19,7 @@
 #include "platform/midi_stream/fluidsynth_output.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
+#include "tests/support/temp_folder.h"
 #include "ui/toolkit/about/about_dlg.h"
 #include "ui/toolkit/about/cmidi.h"
 
@@ -27,12 +28,11 @@ namespace {
 constexpr int64_t kMs = 1'000'000;
 
 int Show(int argc, char** argv) {
-    std::string home =
-        (std::filesystem::temp_directory_path() / "tracklace_preview_XXXXXX").string();
-    if (mkdtemp(home.data()) == nullptr) {
+    const TempFolder home("tracklace-preview");
+    if (home.Path().empty()) {
         return 1;
     }
-    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", home.String().c_str(), 1);
     const bool english = argc < 3 || std::string(argv[2]) != "DE";
     SetLanguageCode(english);
     ReloadTexts();
@@ -48,7 +48,6 @@ int Show(int argc, char** argv) {
     QTimer::singleShot(ms, &dlg, &QDialog::accept);
     dlg.exec();
     std::printf("music played: %s\n", dlg.Midi().IsSongLoaded() ? "song loaded" : "silent");
-    std::filesystem::remove_all(home);
     return 0;
 }
 

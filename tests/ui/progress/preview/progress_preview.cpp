@@ -20,6 +20,7 @@
 #include "core/playlist/playlist.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
+#include "tests/support/temp_folder.h"
 #include "ui/progress/create_playlist_dlg.h"
 
 namespace {
@@ -46,18 +47,18 @@ int main(int argc, char** argv) {
     const bool english = std::string(argv[1]) != "DE";
     const std::string prefix = argv[2];
     namespace fs = std::filesystem;
-    std::string pattern = (fs::temp_directory_path() / "tracklace-preview-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
+    const TempFolder temp("tracklace-preview");
+    if (temp.Path().empty()) {
         return 1;
     }
-    const std::string root = pattern;
+    const std::string root = temp.String();
     setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
 
     QApplication app(argc, argv);
     SetLanguageCode(english);
     ReloadTexts();
-    SetPropertyInt("prop_PlaySound", 0);
-    SetPropertyInt("prop_ReadID3Tags", 0);
+    SetPropertyInt(property::kPlaySound, 0);
+    SetPropertyInt(property::kReadID3Tags, 0);
 
     int status = 0;
     {
@@ -96,7 +97,5 @@ int main(int argc, char** argv) {
         dlg.grab().save(QString::fromStdString(prefix + "-after.png"));
         dlg.accept();
     }
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
     return status;
 }
