@@ -14,6 +14,8 @@ packages=(
   libtag1-dev
   # compressed ID3v2 frames in the generated test files
   zlib1g-dev
+  # reading and writing playlists: XML (XSPF) and file URIs
+  libpugixml-dev liburiparser-dev
   # event sounds
   libcanberra-dev
   # MIDI music of the about box
