@@ -80,10 +80,15 @@ TEST_F(CMIDIRealTime, StartHaltCyclesNeverWaitOutTheTimeLimit) {
     const int cycles = cyclesSetting != nullptr ? std::max(1, std::atoi(cyclesSetting)) : 100;
 
     // Dense: 600 beats a minute at 480 ticks a quarter, a note event every tick, so that a
-    // buffer of 85 events lasts about 17 ms and the stream thread refills all the time.
+    // buffer lasts about 9 ms and the stream thread refills all the time; and between two
+    // notes a thousand text events that are read and dropped, so that each refill takes
+    // about a millisecond, as a halt may land in it.
     smf::TrackData dense;
     dense.Tempo(0, 100000);
-    for (int i = 0; i < 4000; ++i) {
+    for (int i = 0; i < 200; ++i) {
+        for (int k = 0; k < 1000; ++k) {
+            dense.Event(0, {0xFF, 0x01, 4, 't', 'e', 'x', 't'});
+        }
         dense.Event(1, {static_cast<uint8_t>(i % 2 == 0 ? 0x90 : 0x80),
                         static_cast<uint8_t>(40 + i % 40), 80});
     }
