@@ -13,11 +13,13 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/midi_stream/fluidsynth_output.h"
 #include "platform/midi_stream/virtual_midi_device.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
 #include "tests/support/qt_test_application.h"
 #include "tests/support/scripted_user_interaction.h"
+#include "tests/support/temp_folder.h"
 #include "ui/toolkit/help_file.h"
 
 namespace {
@@ -242,6 +244,32 @@ TEST_F(AboutBox, DestroyedWhileTheOutputOpensLeavesNoStreamBehind) {
     EXPECT_EQ(device.opens, 1);
     EXPECT_FALSE(device.IsOpen());
     EXPECT_EQ(SongMessages(), 0u);
+}
+
+// The real-time stream, opened on the opener's thread and played from the box's: FluidSynth's
+// file driver stands in for the sound card.
+TEST_F(AboutBox, PlaysThroughTheRealTimeStreamOpenedInTheBackground) {
+    if (platform::FindGeneralMidiSoundFont().empty()) {
+        GTEST_SKIP() << "no General MIDI sound font installed";
+    }
+    const TempFolder folder("tracklace-about-wav");
+    const std::string wav = folder / "song.wav";
+    CAboutDlg dlg(nullptr, [&wav](int, platform::MidiStreamCallback callback,
+                                  std::unique_ptr<platform::IMidiStream>* stream) {
+        return platform::OpenFluidSynthStream("file", wav, std::move(callback), stream);
+    });
+    dlg.show();
+    WaitForMusicOutput(dlg);
+    ASSERT_TRUE(dlg.Midi().IsPlaying());
+    QElapsedTimer played;
+    played.start();
+    while (dlg.Midi().BytesPlayed() < 3 * 12 && played.elapsed() < 10'000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_GE(dlg.Midi().BytesPlayed(), 3u * 12) << "buffers came back and were refilled";
+    dlg.accept();
+    EXPECT_FALSE(dlg.Midi().HasStream());
+    EXPECT_EQ(dlg.Midi().HaltTimeouts(), 0);
 }
 
 }  // namespace
