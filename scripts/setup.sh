@@ -18,10 +18,14 @@ packages=(
   libpugixml-dev liburiparser-dev
   # event sounds
   libcanberra-dev
-  # MIDI music of the about box
-  libfluidsynth-dev timgm6mb-soundfont
+  # MIDI music of the about box (ALSA only to quiet its error printer)
+  libfluidsynth-dev libasound2-dev timgm6mb-soundfont
   # running the window without a display, screenshots, desktop file checks
   xvfb xauth imagemagick desktop-file-utils appstream
+  # manual pages: made from their sources, compressed, checked as man shows them
+  python3 gzip man-db groff-base
+  # the Debian package: hardening flags and its check
+  dpkg-dev lintian
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "platform/midi_stream/fluidsynth_output.h"
 
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -29,6 +30,20 @@ void QuietFluidSynthLog() {
         fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
     });
 }
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA prints every failed device probe to stderr itself ("ALSA lib ... Unknown PCM
+// default"), past FluidSynth's log functions; without a sound card each opening would leave
+// a few such lines in the terminal. The handler is the process's, so it is set only for the
+// time of the opening.
+class QuietAlsa {
+public:
+    QuietAlsa() { snd_lib_error_set_handler(IgnoreAlsaError); }
+    ~QuietAlsa() { snd_lib_error_set_handler(nullptr); }
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+};
 
 void SendToSynth(fluid_synth_t* synth, uint32_t message) {
     const int status = static_cast<int>(message & 0xFF);
@@ -324,6 +339,7 @@ int OpenFluidSynthStream(const std::string& driverName, const std::string& fileN
         return kMidiNoDevice;
     }
     fluid_audio_driver_t* driver = nullptr;
+    const QuietAlsa quiet;
     if (!driverName.empty()) {
         if (fluid_settings_setstr(settings, "audio.driver", driverName.c_str()) == FLUID_OK) {
             driver = new_fluid_audio_driver(settings, synth);

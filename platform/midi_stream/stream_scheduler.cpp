@@ -52,6 +52,11 @@ std::vector<MidiHeader*> StreamScheduler::TakeAll() {
     return taken;
 }
 
+void StreamScheduler::DropAll() {
+    m_queue.clear();
+    m_offset = 0;
+}
+
 bool StreamScheduler::IsQueued(const MidiHeader* header) const {
     return std::find(m_queue.begin(), m_queue.end(), header) != m_queue.end();
 }

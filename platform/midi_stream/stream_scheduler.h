@@ -33,6 +33,9 @@ public:
     bool Running() const { return m_running; }
     // Takes every queued buffer out of the queue, marked done, in queue order.
     std::vector<MidiHeader*> TakeAll();
+    // Empties the queue without touching the buffers: a closed stream drops what it holds,
+    // and their memory may be gone already.
+    void DropAll();
     bool IsQueued(const MidiHeader* header) const;
 
     // Appends the actions that are due at or before nowNs, in order, at most maxActions.

@@ -140,7 +140,8 @@ MidiStreamFactory VirtualMidiDevice::Factory() {
 }
 
 void VirtualMidiDevice::Detach() {
-    m_scheduler.TakeAll();
+    // As a real device's close: queued buffers are forgotten, their flags left as they were.
+    m_scheduler.DropAll();
     m_scheduler.Pause();
     m_prepared.clear();
     m_open = nullptr;

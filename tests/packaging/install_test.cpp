@@ -3,18 +3,20 @@
 // the installed program finds its manual in each language.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/packaging/run_command.h"
+#include "tests/support/temp_folder.h"
 #include "ui/toolkit/help_file.h"
 
 namespace fs = std::filesystem;
@@ -23,39 +25,9 @@ namespace {
 
 const char* const kDesktopFile = "share/applications/de.wendmark.tracklace.desktop";
 const char* const kMetainfoFile = "share/metainfo/de.wendmark.tracklace.metainfo.xml";
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct CommandResult {
-    int exitCode = -1;
-    std::string output;
-};
-
-// Runs a shell command with its standard error joined to its output.
-CommandResult RunCommand(const std::string& command) {
-    CommandResult result;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buffer[4096];
-    size_t count = 0;
-    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.output.append(buffer, count);
-    }
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
+const char* const kManPages[] = {
+    "share/man/man1/tracklace.1.gz", "share/man/man1/tracklace-make.1.gz",
+    "share/man/de/man1/tracklace.1.gz", "share/man/de/man1/tracklace-make.1.gz"};
 
 // Width and height from a PNG file's header chunk; (0, 0) when the file is no PNG.
 std::pair<unsigned, unsigned> PngSize(const fs::path& path) {
@@ -84,45 +56,68 @@ std::vector<std::string> AllMatches(const std::string& text, const std::string& 
     return found;
 }
 
+// The build's install script, run into a fresh prefix of its own below the temporary
+// folder (TMPDIR). cmake --install would write install_manifest.txt into the build folder,
+// which is not the test's to change; the script's copy writes it beside the prefix instead.
+std::string InstallInto(const fs::path& work, const fs::path& prefix) {
+    std::smatch cmake;
+    const std::string cache = ReadFile(fs::path(TRACKLACE_BINARY_DIR) / "CMakeCache.txt");
+    if (!std::regex_search(cache, cmake, std::regex("\nCMAKE_COMMAND:INTERNAL=([^\r\n]+)"))) {
+        return "the build's CMakeCache.txt names no cmake";
+    }
+    std::string script = ReadFile(fs::path(TRACKLACE_BINARY_DIR) / "cmake_install.cmake");
+    const std::string manifest =
+        std::string("file(WRITE \"") + TRACKLACE_BINARY_DIR + "/${CMAKE_INSTALL_MANIFEST}\"";
+    const size_t at = script.find(manifest);
+    if (at == std::string::npos) {
+        return "the install script writes its manifest somewhere unexpected";
+    }
+    script.replace(at, manifest.size(),
+                   "file(WRITE \"" + work.string() + "/${CMAKE_INSTALL_MANIFEST}\"");
+    const fs::path copy = work / "cmake_install.cmake";
+    std::ofstream(copy, std::ios::binary) << script;
+    const auto install =
+        RunCommand(Quoted(cmake[1].str()) + " -DCMAKE_INSTALL_PREFIX=" + Quoted(prefix) + " -P " +
+                   Quoted(copy));
+    if (install.exitCode != 0) {
+        return "installing failed: " + install.output;
+    }
+    return {};
+}
+
 // A failed ASSERT in SetUpTestSuite would only mark the tests skipped, so the install's
 // failure is kept and reported by every test instead.
 class InstalledLayout : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/tracklace_install_XXXXXX";
-        if (mkdtemp(pattern) == nullptr) {
+        m_work = new TempFolder("tracklace-install");
+        if (m_work->Path().empty()) {
             *m_error = "no temporary folder";
             return;
         }
-        *m_prefix = pattern;
-        // The cmake that configured the build installs it, as its cache records.
-        std::smatch cmake;
-        const std::string cache = ReadFile(fs::path(TRACKLACE_BINARY_DIR) / "CMakeCache.txt");
-        if (!std::regex_search(cache, cmake, std::regex("\nCMAKE_COMMAND:INTERNAL=([^\r\n]+)"))) {
-            *m_error = "the build's CMakeCache.txt names no cmake";
-            return;
-        }
-        const auto install =
-            RunCommand(Quoted(cmake[1].str()) + " --install " + Quoted(TRACKLACE_BINARY_DIR) +
-                       " --prefix " + Quoted(*m_prefix));
-        if (install.exitCode != 0) {
-            *m_error = "cmake --install failed: " + install.output;
-        }
+        *m_prefix = m_work->Path() / "prefix";
+        *m_manifestBefore = BuildManifest();
+        *m_error = InstallInto(m_work->Path(), *m_prefix);
     }
 
     static void TearDownTestSuite() {
-        if (!m_prefix->empty()) {
-            std::error_code ignored;
-            fs::remove_all(*m_prefix, ignored);
-        }
+        delete m_work;
+        m_work = nullptr;
     }
 
     void SetUp() override { ASSERT_EQ(*m_error, ""); }
 
     static fs::path Installed(const std::string& relative) { return *m_prefix / relative; }
+    // The install manifest in the build folder, or a mark for its absence.
+    static std::string BuildManifest() {
+        const fs::path manifest = fs::path(TRACKLACE_BINARY_DIR) / "install_manifest.txt";
+        return fs::exists(manifest) ? ReadFile(manifest) : std::string("(none)");
+    }
 
+    static inline TempFolder* m_work = nullptr;
     static inline fs::path* m_prefix = new fs::path;
     static inline std::string* m_error = new std::string;
+    static inline std::string* m_manifestBefore = new std::string;
 };
 
 TEST_F(InstalledLayout, HoldsTheProgramAndItsDesktopFiles) {
@@ -149,6 +144,40 @@ TEST_F(InstalledLayout, HoldsTheProgramAndItsDesktopFiles) {
             PngSize(Installed("share/icons/hicolor/" + folder + "/apps/tracklace.png"));
         EXPECT_EQ(actual, std::make_pair(size, size)) << folder;
     }
+}
+
+TEST_F(InstalledLayout, LiesBelowTheTemporaryFolderAndLeavesTheBuildAlone) {
+    const fs::path temp = fs::temp_directory_path();
+    EXPECT_EQ(m_prefix->string().rfind(temp.string(), 0), 0u) << *m_prefix << " not below " << temp;
+    EXPECT_EQ(BuildManifest(), *m_manifestBefore) << "the build folder's manifest changed";
+    EXPECT_TRUE(fs::is_regular_file(m_work->Path() / "install_manifest.txt"));
+}
+
+// Man shows each page without a warning, as lintian checks them; the package's changelog
+// names the program's version.
+TEST_F(InstalledLayout, HoldsItsManualPagesAndChangelog) {
+    for (const char* page : kManPages) {
+        SCOPED_TRACE(page);
+        ASSERT_TRUE(fs::is_regular_file(Installed(page)));
+        const auto shown = RunCommand(
+            "LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings "
+            "-E UTF-8 -l -Tutf8 -Z " +
+            Quoted(Installed(page)) + " 2>&1 >/dev/null");
+        EXPECT_EQ(shown.exitCode, 0) << shown.output;
+        EXPECT_EQ(shown.output, "");
+        const auto text = RunCommand("MANWIDTH=80 man -l " + Quoted(Installed(page)));
+        EXPECT_NE(text.output.find("tracklace"), std::string::npos);
+    }
+
+    std::smatch version;
+    const std::string project = ReadFile(fs::path(TRACKLACE_SOURCE_DIR) / "CMakeLists.txt");
+    ASSERT_TRUE(std::regex_search(project, version,
+                                  std::regex(R"re(project\(Tracklace VERSION ([0-9.]+))re")));
+    const auto changelog =
+        RunCommand("zcat " + Quoted(Installed("share/doc/tracklace/changelog.gz")));
+    ASSERT_EQ(changelog.exitCode, 0) << changelog.output;
+    EXPECT_EQ(changelog.output.rfind("tracklace (" + version[1].str() + ") ", 0), 0u)
+        << "the newest entry is the program's version";
 }
 
 TEST_F(InstalledLayout, DesktopToolsAcceptTheInstalledFiles) {

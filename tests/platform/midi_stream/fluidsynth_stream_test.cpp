@@ -97,6 +97,20 @@ TEST_F(FluidSynthStreamTest, StopReturnsBuffersThatWouldPlayForMinutes) {
     EXPECT_EQ(m_done.size(), 1u);
 }
 
+TEST_F(FluidSynthStreamTest, CloseDropsQueuedBuffersWithoutTouchingThem) {
+    ASSERT_EQ(m_stream->SetTimeDivision(96), kMidiOk);
+    std::vector<MidiStreamEvent> a = {{96 * 1200, 0, 0x90 | (60 << 8) | (90 << 16)}};
+    MidiHeader ha{reinterpret_cast<uint8_t*>(a.data()), 12, 12, 0, 0};
+    ASSERT_EQ(m_stream->PrepareHeader(&ha), kMidiOk);
+    ASSERT_EQ(m_stream->Out(&ha), kMidiOk);
+    ASSERT_EQ(m_stream->Restart(), kMidiOk);
+    const uint32_t queuedFlags = ha.flags;
+    ASSERT_EQ(m_stream->Close(), kMidiOk);
+    EXPECT_EQ(ha.flags, queuedFlags);
+    std::lock_guard lock(m_mutex);
+    EXPECT_TRUE(m_done.empty());
+}
+
 TEST(OpenMidiStream, OpensOrFailsWithNoDevice) {
     // Whether this machine has sound decides which; both must leave things consistent.
     std::unique_ptr<IMidiStream> stream;

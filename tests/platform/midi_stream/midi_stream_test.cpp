@@ -105,6 +105,8 @@ TEST_F(VirtualStream, RefusesWhatARealDeviceRefuses) {
     EXPECT_EQ(stream->Out(&b.header), kMidiStillPlaying);
     EXPECT_EQ(stream->UnprepareHeader(&b.header), kMidiStillPlaying);
     EXPECT_EQ(stream->PrepareHeader(nullptr), kMidiInvalidParameter);
+    // The stream would otherwise outlive the buffer it still holds.
+    EXPECT_EQ(stream->Close(), kMidiOk);
 }
 
 TEST_F(VirtualStream, BuffersPlayInQueueOrderAndCarryTheTimeAcross) {
@@ -165,10 +167,13 @@ TEST_F(VirtualStream, ShortMessagesGoOutAtOnceAndCloseEndsTheCallbacks) {
     Buffer b({Note(0, 60)});
     stream->PrepareHeader(&b.header);
     stream->Out(&b.header);
+    const uint32_t queuedFlags = b.header.flags;
+    ASSERT_NE(queuedFlags & kMidiHeaderInQueue, 0u);
     ASSERT_EQ(stream->Close(), kMidiOk);
     EXPECT_EQ(stream->Close(), kMidiOk);
     EXPECT_EQ(stream->Restart(), kMidiInvalidParameter);
     EXPECT_EQ(recorder.Count(MidiStreamMessage::Done), 0) << "dropped, not returned";
+    EXPECT_EQ(b.header.flags, queuedFlags) << "a closing device never writes to a header";
     EXPECT_EQ(recorder.Count(MidiStreamMessage::Closed), 1);
     EXPECT_FALSE(device.IsOpen());
 }

@@ -194,6 +194,34 @@ TEST(CMIDIConversion, ADataByteBeforeAnyStatusStopsTheConversion) {
     EXPECT_FALSE(q.device.IsOpen());
 }
 
+TEST(CMIDIConversion, ABadEventInTheSecondBufferKeepsTheSongAndPlaysTheFirst) {
+    Player p;
+    TrackData good;
+    good.Tempo(0, 500000);  // 12 ticks a buffer window
+    for (int i = 0; i < 10; ++i) {
+        good.Event(5, {0x90, static_cast<uint8_t>(60 + i), 100});
+    }
+    // The data byte without a status lies just beyond what the first buffer takes.
+    ASSERT_TRUE(p.Open(smf::File(100, {good.End(), TrackData().Event(25, {61, 100}).End()})));
+    EXPECT_TRUE(p.midi->IsSongLoaded());
+    EXPECT_NE(p.midi->ConversionStatus() & CMIDI::kConversionStuck, 0u);
+    EXPECT_EQ(p.device.QueuedBuffers(), 1u);
+    size_t firstBufferNotes = 0;
+    for (size_t i = 0; i < p.midi->Buffer(0).bytesStored / 12; ++i) {
+        firstBufferNotes += (EventAt(p.midi->Buffer(0), i).event & 0xF0) == 0x90 ? 1 : 0;
+    }
+    ASSERT_GT(firstBufferNotes, 0u);
+
+    ASSERT_TRUE(p.midi->StartPlayback(true));
+    p.device.AdvanceBy(10'000 * kMs);
+    EXPECT_EQ(p.PlayedMessages().size(), firstBufferNotes);
+    EXPECT_TRUE(p.midi->HaltPlayback(true)) << "the song is kept and prepared again";
+    EXPECT_EQ(p.midi->HaltTimeouts(), 0);
+    ASSERT_TRUE(p.midi->StartPlayback(true));
+    p.device.AdvanceBy(10'000 * kMs);
+    EXPECT_EQ(p.PlayedMessages().size(), 2 * firstBufferNotes);
+}
+
 TEST(CMIDIConversion, EventsCutShortByTheTrackEndAreNeverCompletedFromOtherBytes) {
     // The note-on lacks its velocity; right behind the track lie the next chunk's bytes.
     Player p;

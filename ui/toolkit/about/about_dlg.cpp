@@ -36,7 +36,15 @@ constexpr int kRightsTop = 155;
 }  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent, platform::MidiStreamFactory midiOutput)
-    : QDialog(parent), m_midi(std::move(midiOutput)) {
+    : QDialog(parent),
+      m_output(midiOutput ? std::move(midiOutput)
+                          : platform::MidiStreamFactory(platform::OpenMidiStream)),
+      // The player opens no output of its own: it plays on the one opened in the background.
+      m_midi([this](int device, platform::MidiStreamCallback callback,
+                    std::unique_ptr<platform::IMidiStream>* stream) {
+          return m_opener != nullptr ? m_opener->Take(device, std::move(callback), stream)
+                                     : static_cast<int>(platform::kMidiNoDevice);
+      }) {
     setWindowTitle(QString::fromStdString(GetMessageCaption()));
     m_background = LoadPicture("ABOUT_BACKGROUND");
     const QSize size = m_background.isNull() ? QSize(356, 248) : m_background.size();
@@ -85,7 +93,10 @@ CAboutDlg::CAboutDlg(QWidget* parent, platform::MidiStreamFactory midiOutput)
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-CAboutDlg::~CAboutDlg() = default;
+CAboutDlg::~CAboutDlg() {
+    // An opening still under way ends here, while the box can still take its message.
+    m_opener.reset();
+}
 
 void CAboutDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -117,18 +128,37 @@ void CAboutDlg::showEvent(QShowEvent* event) {
 }
 
 void CAboutDlg::StartMusic() {
-    // A box opened a second time plays the song from its start again.
-    if (m_midi.IsSongLoaded()) {
-        m_midi.HaltPlayback(true);
-    } else {
-        m_midi.LoadSong(kSongResource);
+    // The output opens on a thread of its own and the box shows at once; the music starts
+    // when the output is ready. A box shown again while an opening is under way uses it.
+    m_musicWanted = true;
+    if (m_opener == nullptr) {
+        m_opener = std::make_unique<platform::MidiStreamOpener>(m_output, -1, [this] {
+            QMetaObject::invokeMethod(this, &CAboutDlg::PlayOnOpenedOutput, Qt::QueuedConnection);
+        });
     }
-    m_midi.StartPlayback(true);
-    m_midi.SetChannelVolumes(100);
+}
+
+void CAboutDlg::PlayOnOpenedOutput() {
+    if (m_opener == nullptr || !m_opener->IsDone()) {
+        return;  // the message of an opening that was dropped already
+    }
+    if (m_musicWanted) {
+        // A box opened a second time plays the song from its start again.
+        if (m_midi.IsSongLoaded()) {
+            m_midi.HaltPlayback(true);
+        } else {
+            m_midi.LoadSong(kSongResource);
+        }
+        m_midi.StartPlayback(true);
+        m_midi.SetChannelVolumes(100);
+    }
+    // Closes the stream when the box was closed before the output was ready.
+    m_opener.reset();
 }
 
 void CAboutDlg::done(int result) {
     // The music stops the moment the box goes, not when its object is destroyed later.
+    m_musicWanted = false;
     m_midi.HaltPlayback(false);
     m_musicStarted = false;
     QDialog::done(result);

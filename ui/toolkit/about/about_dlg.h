@@ -3,7 +3,10 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include <memory>
+
 #include "platform/midi_stream/midi_stream.h"
+#include "platform/midi_stream/midi_stream_opener.h"
 #include "ui/toolkit/about/cmidi.h"
 
 class QLabel;
@@ -26,6 +29,9 @@ public:
     ~CAboutDlg() override;
 
     CMIDI& Midi() { return m_midi; }
+    // True from the box's showing until the music output is open (or failed to open) and
+    // the box has taken it; the music starts then.
+    bool IsOpeningMusicOutput() const { return m_opener != nullptr; }
     void done(int result) override;
 
 protected:
@@ -35,6 +41,7 @@ protected:
 
 private:
     void StartMusic();
+    void PlayOnOpenedOutput();
     void OpenMakerWebPage();
 
     QPixmap m_background;
@@ -43,6 +50,10 @@ private:
     QLabel* m_copyright = nullptr;
     QLabel* m_rights = nullptr;
     QPushButton* m_ok = nullptr;
+    platform::MidiStreamFactory m_output;
+    // The output being opened for the music; the player takes its stream when it is ready.
+    std::unique_ptr<platform::MidiStreamOpener> m_opener;
     CMIDI m_midi;
     bool m_musicStarted = false;
+    bool m_musicWanted = false;
 };

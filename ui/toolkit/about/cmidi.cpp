@@ -201,7 +201,7 @@ bool CMIDI::PrepareStream() {
         return false;
     }
     int queued = 0;
-    bool songEnded = false;
+    bool conversionOver = false;
     for (int i = 0; i < kBufferCount; ++i) {
         StreamBuffer& b = m_buffers[i];
         // Every buffer is registered, also one that has nothing to carry yet: a looping song
@@ -212,16 +212,22 @@ bool CMIDI::PrepareStream() {
             return false;
         }
         b.prepared = true;
-        if (songEnded) {
+        if (conversionOver) {
             continue;
         }
         const int filled = FillStreamBuffer(i == 0, i);
         if (filled == kSongDone) {
-            songEnded = true;
+            conversionOver = true;
             continue;
         }
         if (filled != kBufferFilled) {
-            return false;
+            // A bad event stops the conversion. What was queued before it still plays, and
+            // the song stays; only a song that cannot fill its first buffer is refused.
+            if (queued == 0) {
+                return false;
+            }
+            conversionOver = true;
+            continue;
         }
         b.header.bytesRecorded = b.bytesStored;
         result = m_stream->Out(&b.header);
@@ -437,11 +443,14 @@ bool CMIDI::StartPlayback(bool looping) {
     if (m_stream == nullptr) {
         return false;
     }
-    m_state = kStatePlaying;
-    m_bufferEvent.Clear();
-    // Set before the stream runs: its first callback may come before Restart returns.
-    m_looping = looping;
-    m_playing = true;
+    {
+        std::lock_guard lock(m_stateMutex);
+        m_state = kStatePlaying;
+        m_bufferEvent.Clear();
+        // Set before the stream runs: its first callback may come before Restart returns.
+        m_looping = looping;
+        m_playing = true;
+    }
     const int result = m_stream->Restart();
     if (result != platform::kMidiOk) {
         m_playing = false;
@@ -467,6 +476,9 @@ void CMIDI::SetChannelVolumes(int percent) {
 }
 
 void CMIDI::OnBufferDone(platform::MidiHeader* header) {
+    // A halt changes the state under this lock, so once it has begun no buffer is queued
+    // again: the stopped stream would keep it, and the halt would wait for it in vain.
+    std::lock_guard lock(m_stateMutex);
     const int state = m_state;
     if (state == kStateStopped) {
         return;
@@ -544,37 +556,48 @@ void CMIDI::ReleaseBuffers() {
 
 bool CMIDI::HaltPlayback(bool reopen) {
     bool ok = true;
-    if (m_playing || m_state != kStateStopped) {
-        m_playing = false;
-        int state = m_state;
-        if (state != kStateStopped && state != kStateSongEnded) {
-            m_state = kStateStopRequested;
-        }
-        if (m_stream != nullptr) {
-            int result = m_stream->Stop();
-            if (result == platform::kMidiOk) {
-                result = m_stream->Reset();
-            }
-            if (result != platform::kMidiOk) {
-                OnError(result);
-                ok = false;
-            }
-            // Nothing comes back when every buffer is home already (the song ended or
-            // stopped on a bad event); otherwise wait for the last one, but not for ever.
-            if (m_buffersOut < kBufferCount && m_state != kStateStopped &&
-                !m_bufferEvent.WaitFor(kHaltTimeoutMs)) {
-                m_state = kStateStopped;
-                ++m_haltTimeouts;
+    bool halting = false;
+    {
+        std::lock_guard lock(m_stateMutex);
+        halting = m_playing || m_state != kStateStopped;
+        if (halting) {
+            m_playing = false;
+            if (m_state != kStateStopped && m_state != kStateSongEnded) {
+                m_state = kStateStopRequested;
             }
         }
     }
-    m_state = kStatePlaying;
+    // The lock is not held while the stream runs: Stop and Reset may hand the buffers back
+    // through the callback before they return.
+    if (halting && m_stream != nullptr) {
+        int result = m_stream->Stop();
+        if (result == platform::kMidiOk) {
+            result = m_stream->Reset();
+        }
+        if (result != platform::kMidiOk) {
+            OnError(result);
+            ok = false;
+        }
+        // Nothing comes back when every buffer is home already (the song ended or
+        // stopped on a bad event); otherwise wait for the last one, but not for ever.
+        bool mustWait = false;
+        {
+            std::lock_guard lock(m_stateMutex);
+            mustWait = m_buffersOut < kBufferCount && m_state != kStateStopped;
+        }
+        if (mustWait && !m_bufferEvent.WaitFor(kHaltTimeoutMs)) {
+            std::lock_guard lock(m_stateMutex);
+            m_state = kStateStopped;
+            ++m_haltTimeouts;
+        }
+    }
     ReleaseBuffers();
     if (m_stream != nullptr) {
         // Closing ends the stream's callbacks, so the buffers' memory is free to go after it.
         m_stream->Close();
         m_stream.reset();
     }
+    m_state = kStatePlaying;
     for (StreamBuffer& b : m_buffers) {
         b.data.clear();
         b.data.shrink_to_fit();

@@ -157,6 +157,9 @@ private:
     int m_device = -1;
     std::atomic<int> m_buffersOut{0};
     std::atomic<int> m_state{kStatePlaying};
+    // Taken by the callback thread for a whole buffer-done and by the halting thread for
+    // its change of state, never while calling the stream from the halting side.
+    std::mutex m_stateMutex;
     BufferEvent m_bufferEvent;
     std::vector<Track> m_tracks;
     std::array<int, kChannelCount> m_channelVolumes{};
