@@ -184,12 +184,17 @@ LoadedHive LoadHive(const std::string& file, const std::vector<std::string>* onl
         loaded.state = errno == ENOENT ? FileState::kMissing : FileState::kUnreadable;
         return loaded;
     }
+    // A read of one key needs the bytes only while it parses them: they go into a buffer
+    // that the thread keeps, so that reading a large file does not pay for fresh memory
+    // each time. A whole load keeps its bytes, for a copy to keep aside.
+    thread_local std::string readBuffer;
+    std::string& bytes = only != nullptr ? readBuffer : loaded.bytes;
+    bytes.clear();
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        !ReadAll(fd.get(), loaded.bytes, static_cast<std::size_t>(info.st_size))) {
+        !ReadAll(fd.get(), bytes, static_cast<std::size_t>(info.st_size))) {
         return loaded;
     }
-    auto parsed =
-        only != nullptr ? ParseHiveFileFor(loaded.bytes, *only) : ParseHiveFile(loaded.bytes);
+    auto parsed = only != nullptr ? ParseHiveFileFor(bytes, *only) : ParseHiveFile(bytes);
     if (!parsed) {
         loaded.state = FileState::kCorrupt;
         return loaded;

@@ -28,7 +28,7 @@ enum class FileState {
 struct LoadedHive {
     FileState state = FileState::kUnreadable;
     Key root{std::string(kHiveName), {}, {}};
-    std::string bytes;  // what was read, for a copy to keep aside
+    std::string bytes;  // what was read, for a copy to keep aside (not for a read of one key)
 };
 
 // Reads the hive file: the whole hive, or with only just what a read of that key needs.

@@ -43,12 +43,22 @@ bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && EqualsIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
 }
 
-bool IsAscii(std::string_view s) {
-    unsigned char any = 0;
-    for (char c : s) {
-        any |= static_cast<unsigned char>(c);
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// EqualsIgnoringAsciiCase, inline and quick for the common case of the same spelling: a
+// read compares every section's names on its way through the file.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
     }
-    return any < 0x80;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && AsciiLower(a[i]) != AsciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int HexDigit(char c) {
@@ -236,17 +246,14 @@ struct NameHash {
     std::size_t operator()(std::string_view s, std::size_t seed = 14695981039346656037ull) const {
         std::size_t hash = seed;  // FNV-1a over the lower-case bytes
         for (char c : s) {
-            const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-            hash = (hash ^ static_cast<unsigned char>(lower)) * 1099511628211ull;
+            hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
         }
         return hash;
     }
 };
 
 struct NameEqual {
-    bool operator()(std::string_view a, std::string_view b) const {
-        return EqualsIgnoringAsciiCase(a, b);
-    }
+    bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
 };
 
 // A value that a file names twice in one key (also through a repeated section) keeps its
@@ -311,7 +318,7 @@ public:
         const auto [first, last] = m_index.equal_range(hash);
         for (auto it = first; it != last; ++it) {
             const Node& node = m_nodes[it->second];
-            if (node.parent == parent && EqualsIgnoringAsciiCase(node.key.name, name)) {
+            if (node.parent == parent && SameName(node.key.name, name)) {
                 return it->second;
             }
         }
@@ -358,6 +365,34 @@ enum class SectionKind {
     kBeyondLimits,  // a key deeper or with longer names than the registry allows
 };
 
+// Splits a key path at its backslashes, in one pass over the bytes (the paths of deep
+// keys are long, and a search for each name would cost more than the names). False for an
+// empty name or a carriage return; ascii tells whether every byte was ASCII.
+bool SplitNames(std::string_view path, std::vector<std::string_view>& names, bool& ascii) {
+    names.clear();
+    unsigned char any = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        any |= static_cast<unsigned char>(c);
+        if (c == '\\') {
+            if (i == start) {
+                return false;
+            }
+            names.push_back(path.substr(start, i - start));
+            start = i + 1;
+        } else if (c == '\r') {
+            return false;
+        }
+    }
+    if (start == path.size()) {
+        return false;
+    }
+    names.push_back(path.substr(start));
+    ascii = any < 0x80;
+    return true;
+}
+
 // Reads "[HKEY_CURRENT_USER\a\b]" into the names a and b (views into the line, or into
 // storage when the line's bytes are Windows-1252).
 SectionKind ReadSectionHeader(std::string_view trimmed, std::string& storage,
@@ -368,33 +403,25 @@ SectionKind ReadSectionHeader(std::string_view trimmed, std::string& storage,
     }
     const std::string_view path = trimmed.substr(1, trimmed.size() - 2);
     const std::size_t separator = path.find('\\');
-    if (!EqualsIgnoringAsciiCase(path.substr(0, separator), kHiveName)) {
+    // Nearly always spelled as this program writes it: compared as a whole first.
+    const std::string_view hive = path.substr(0, separator);
+    if (hive.size() != kHiveName.size() ||
+        (std::memcmp(hive.data(), kHiveName.data(), kHiveName.size()) != 0 &&
+         !SameName(hive, kHiveName))) {
         return SectionKind::kOther;
     }
     if (separator == std::string_view::npos) {
         return SectionKind::kHiveKey;  // the root itself
     }
     std::string_view rest = path.substr(separator + 1);
-    const bool ascii = IsAscii(rest);
-    if (!ascii && !IsWellFormedUtf8(rest)) {
-        storage = Windows1252ToUtf8(rest);
-        rest = storage;
+    bool ascii = true;
+    if (!SplitNames(rest, names, ascii)) {
+        return SectionKind::kOther;
     }
-    // One pass over the bytes: the paths of deep keys are long, and a search per name
-    // would cost more than the names.
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= rest.size(); ++i) {
-        const char c = i < rest.size() ? rest[i] : '\\';
-        if (c == '\r') {
-            return SectionKind::kOther;
-        }
-        if (c == '\\') {
-            if (i == start) {
-                return SectionKind::kOther;  // an empty name
-            }
-            names.push_back(rest.substr(start, i - start));
-            start = i + 1;
-        }
+    if (!ascii && !IsWellFormedUtf8(rest)) {
+        // The same names in UTF-8: the separators and line breaks are ASCII in both.
+        storage = Windows1252ToUtf8(rest);
+        SplitNames(storage, names, ascii);
     }
     if (names.size() > kMaxKeyDepth) {
         return SectionKind::kBeyondLimits;
@@ -563,8 +590,7 @@ private:
             (path.size() == m_chainPath.size() || path[m_chainPath.size()] == '\\')) {
             same = chained;  // the same spelling: the same keys, without comparing each name
         } else {
-            while (same < chained &&
-                   EqualsIgnoringAsciiCase(m_keys.At(m_chain[same]).name, m_names[same])) {
+            while (same < chained && SameName(m_keys.At(m_chain[same]).name, m_names[same])) {
                 ++same;
             }
         }
@@ -584,8 +610,12 @@ private:
     std::size_t WantedKey() {
         const std::vector<std::string>& only = *m_only;
         std::size_t common = 0;
+        // Most sections part from the wanted path at once, in a name of another length or
+        // first letter, which is looked at before the names are compared.
         while (common < m_names.size() && common < only.size() &&
-               EqualsIgnoringAsciiCase(m_names[common], only[common])) {
+               m_names[common].size() == only[common].size() &&
+               AsciiLower(m_names[common][0]) == AsciiLower(only[common][0]) &&
+               SameName(m_names[common], only[common])) {
             ++common;
         }
         if (common == m_names.size()) {
