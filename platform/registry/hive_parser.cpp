@@ -8,158 +8,17 @@
 
 #include "platform/code_page/code_page.h"
 #include "platform/registry/hive.h"
+#include "platform/registry/hive_syntax.h"
 
 namespace platform::registry {
 namespace {
+
+using namespace syntax;
 
 constexpr std::string_view kRegedit4Header = "REGEDIT4";
 constexpr std::string_view kUnicodeExportHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimLeft(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    return s;
-}
-
-std::string_view TrimRight(std::string_view s) {
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-std::string_view Trim(std::string_view s) {
-    return TrimRight(TrimLeft(s));
-}
-
-bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && EqualsIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// EqualsIgnoringAsciiCase, inline and quick for the common case of the same spelling: a
-// read compares every section's names on its way through the file.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-// A number of 1 to 8 hex digits, the whole of s.
-std::optional<std::uint32_t> ParseHexNumber(std::string_view s) {
-    if (s.empty() || s.size() > 8) {
-        return std::nullopt;
-    }
-    std::uint32_t number = 0;
-    for (char c : s) {
-        const int digit = HexDigit(c);
-        if (digit < 0) {
-            return std::nullopt;
-        }
-        number = number * 16 + static_cast<std::uint32_t>(digit);
-    }
-    return number;
-}
-
-// Reads the quoted string that starts at s[pos] (a '"'), with the export syntax's two
-// escapes \\ and \". pos ends behind the closing quote.
-std::optional<std::string> ParseQuoted(std::string_view s, std::size_t& pos) {
-    if (pos >= s.size() || s[pos] != '"') {
-        return std::nullopt;
-    }
-    std::string out;
-    ++pos;
-    while (true) {
-        // Copy the plain run up to the next quote or backslash in one go (found by hand:
-        // find_first_of searches its set once for every byte).
-        std::size_t special = pos;
-        while (special < s.size() && s[special] != '"' && s[special] != '\\') {
-            ++special;
-        }
-        if (special == s.size()) {
-            return std::nullopt;
-        }
-        out.append(s.data() + pos, special - pos);
-        pos = special;
-        if (s[pos] == '"') {
-            ++pos;
-            return out;
-        }
-        if (pos + 1 >= s.size()) {
-            return std::nullopt;
-        }
-        const char next = s[pos + 1];
-        if (next == '\\' || next == '"') {
-            out += next;
-            pos += 2;
-        } else {
-            // Any other backslash is an ordinary character, as the registry editor reads it.
-            out += '\\';
-            ++pos;
-        }
-    }
-}
-
-// Comma-separated bytes of one or two hex digits each; an empty list is no bytes.
-std::optional<std::string> ParseHexBytes(std::string_view list) {
-    std::string out;
-    list = Trim(list);
-    if (list.empty()) {
-        return out;
-    }
-    out.reserve(list.size() / 3 + 1);
-    while (true) {
-        const std::size_t comma = list.find(',');
-        const std::string_view token = Trim(list.substr(0, comma));
-        if (token.empty() || token.size() > 2) {
-            return std::nullopt;
-        }
-        const auto number = ParseHexNumber(token);
-        if (!number) {
-            return std::nullopt;
-        }
-        out += static_cast<char>(*number);
-        if (comma == std::string_view::npos) {
-            return out;
-        }
-        list.remove_prefix(comma + 1);
-    }
-}
-
-// Texts from the file are UTF-8 as this program writes them; anything else comes from a
-// Windows export and is Windows-1252.
-std::string FromFileText(std::string s) {
-    return IsWellFormedUtf8(s) ? std::move(s) : Windows1252ToUtf8(s);
-}
 
 // A value line names its value first; a name longer than the registry allows makes the
 // whole file unreadable. Every physical line is checked alike, whatever else it is, so that
@@ -241,20 +100,6 @@ std::optional<HiveFormat> ReadHeader(LineReader& lines) {
     }
     return HiveFormat::kRegedit4;
 }
-
-struct NameHash {
-    std::size_t operator()(std::string_view s, std::size_t seed = 14695981039346656037ull) const {
-        std::size_t hash = seed;  // FNV-1a over the lower-case bytes
-        for (char c : s) {
-            hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
-        }
-        return hash;
-    }
-};
-
-struct NameEqual {
-    bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
-};
 
 // A value that a file names twice in one key (also through a repeated section) keeps its
 // first name and place and takes the data of its last line, as importing the file would
@@ -434,12 +279,6 @@ SectionKind ReadSectionHeader(std::string_view trimmed, std::string& storage,
     }
     return SectionKind::kHiveKey;
 }
-
-// The value that one value line (with its continuation lines) holds.
-struct ValueLine {
-    std::string name;
-    Value value;
-};
 
 // Where "hex:" or "hex(type):" ends and its byte list begins; npos for another data form.
 std::size_t HexListStart(std::string_view rest) {
@@ -697,8 +536,9 @@ private:
         std::string_view next;
         while (!m_hexList.empty() && m_hexList.back() == '\\') {
             m_hexList.pop_back();
-            if (!m_lines.Peek(next) || Trim(next).empty() || Trim(next).front() == '[') {
-                if (m_lines.Peek(next) && Trim(next).empty()) {
+            const bool more = m_lines.Peek(next);
+            if (!more || Trim(next).empty() || Trim(next).front() == '[') {
+                if (more && Trim(next).empty()) {
                     m_lines.Next(next);  // the blank line that broke the value off
                 }
                 complete = false;
