@@ -248,7 +248,7 @@ TEST(RegistryReliability, AWriterKilledAtAnyMomentLeavesAWholeFileWithEveryFinis
 // begins with "fuzz:".
 TEST(RegistryReliability, DamagedAndRandomFilesNeverUpsetTheParser) {
     using fuzzcampaign::EnvNumber;
-    const std::uint64_t cases = EnvNumber("TRACKLACE_FUZZ_CASES", 2500);
+    const std::uint64_t cases = EnvNumber("TRACKLACE_FUZZ_CASES", 2000);
     const std::uint64_t first = EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
     const std::uint64_t campaign = EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
     const TempFolder ownDir("tracklace-hive-fuzz");
