@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/settings_check.h"
 #include "core/creation_job/creation_job.h"
 #include "core/folder_listing/folder_listing.h"
 #include "core/playlist/playlist.h"
@@ -227,11 +228,9 @@ private:
 };
 
 int Main(int argc, char** argv) {
-    // As the program does on its first start: language and default file types, before the
-    // first text is looked up.
-    if (GetPropertyInt(property::kFirstTimeInitComplete) == 0) {
-        InitializeFirstRun();
-        SetPropertyInt(property::kFirstTimeInitComplete, 1);
+    // As the window does at its start, before the first text is looked up.
+    if (!StartSettingsForCommandLine(kProgram)) {
+        return kExitFailed;
     }
 
     Options options;

@@ -165,6 +165,29 @@ std::string Utf8ToWindows1252(std::string_view text) {
     return out;
 }
 
+std::string Utf16LeToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    const auto unit = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
+                                     (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+    };
+    const std::size_t units = bytes.size() / 2;
+    for (std::size_t i = 0; i < units; ++i) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            AppendUtf8(out, 0xFFFD);
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
 bool IsWellFormedUtf8(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
         char32_t cp;
@@ -175,6 +198,19 @@ bool IsWellFormedUtf8(std::string_view text) {
         pos += length;
     }
     return true;
+}
+
+std::size_t CharacterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count) {
+        char32_t cp;
+        const std::size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            return text.size();
+        }
+        pos += length;
+    }
+    return count;
 }
 
 std::string Utf8ToLower(std::string_view text) {

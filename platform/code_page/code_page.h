@@ -19,9 +19,17 @@ std::string Latin1ToUtf8(std::string_view text);
 // becomes '?'. Malformed UTF-8 bytes are taken as Windows-1252 bytes.
 std::string Utf8ToWindows1252(std::string_view text);
 
+// UTF-16LE bytes (two per code unit, no byte-order mark) as UTF-8. A surrogate without its
+// partner becomes U+FFFD; a last odd byte is dropped.
+std::string Utf16LeToUtf8(std::string_view bytes);
+
 // Whether every byte of text belongs to a well-formed UTF-8 character (no overlong forms,
 // no surrogates, nothing above U+10FFFF).
 bool IsWellFormedUtf8(std::string_view text);
+
+// The number of characters of a text that is well-formed UTF-8, else its number of bytes
+// (each byte one character of an 8-bit code page).
+std::size_t CharacterCount(std::string_view text);
 
 // Lower and upper case of UTF-8 text: ASCII letters, the Latin-1 letters (À..Þ / à..þ,
 // without × and ÷) and Š Œ Ž Ÿ. "ß" has no single upper-case letter and stays.

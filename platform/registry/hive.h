@@ -22,6 +22,8 @@
 // both. A quoted string that is not well-formed UTF-8 (a file exported on Windows) is read
 // as Windows-1252. A text with a line break or a NUL inside cannot be written as a quoted
 // string and is written as hex(1) instead, which reads back the same.
+//
+// The parser lives in hive_parser.cpp, the writer in hive_writer.cpp.
 namespace platform::registry {
 
 // Registry value types as Windows numbers them.
@@ -56,6 +58,25 @@ struct Value {
 struct NamedValue {
     std::string name;  // empty for the key's default value, "@" in the file
     Value value;
+
+    bool operator==(const NamedValue&) const = default;
+};
+
+// A line of the file that this program does not understand (a comment, a value of a syntax
+// it does not know, a section of another hive), kept so that it goes back into the file
+// unchanged: a hand-edited file or one written by a later version loses nothing.
+struct KeptLine {
+    enum class Place {
+        kInSection,       // among the values of its key's section
+        kBeforeSections,  // between the header and the first section (root key only)
+        kAfterSections,   // a section of another hive and its lines, after all of this hive's
+    };
+    Place place = Place::kInSection;
+    // kInSection: how many of the key's values stood before it.
+    std::size_t beforeValue = 0;
+    std::string text;  // without its line break
+
+    bool operator==(const KeptLine&) const = default;
 };
 
 // A key with its values and subkeys, both in the order of their creation. Names compare
@@ -64,6 +85,7 @@ struct Key {
     std::string name;
     std::vector<NamedValue> values;
     std::vector<Key> subkeys;
+    std::vector<KeptLine> keptLines = {};
 
     Key* FindSubkey(std::string_view subkeyName);
     const Key* FindSubkey(std::string_view subkeyName) const;
@@ -80,6 +102,13 @@ struct Key {
 
 // The name of the hive's root key, the first component of every section header.
 inline constexpr std::string_view kHiveName = "HKEY_CURRENT_USER";
+
+// The limits of the Windows registry. A file beyond them cannot be read at all, and a write
+// that would go beyond them fails, so that no file, however made, can make a key path deep
+// or long enough to exhaust the memory or the time of the programs that read it.
+inline constexpr std::size_t kMaxKeyNameCharacters = 255;
+inline constexpr std::size_t kMaxKeyDepth = 512;  // names below the hive's root
+inline constexpr std::size_t kMaxValueNameCharacters = 16383;
 
 // Splits a key path below the hive ("Software\Wendmark\Tracklace3") into its names.
 // nullopt for an empty path, an empty component ("a\\b", a leading or trailing "\") or a
@@ -98,15 +127,39 @@ Key& CreateKey(Key& root, const std::vector<std::string>& names);
 bool DeleteKey(Key& root, const std::vector<std::string>& names);
 
 // Whether every key and value name below root can be written into the file and read back:
-// key names non-empty and without "\", no name with CR, LF or NUL.
+// key names non-empty and without "\", no name with CR, LF or NUL, and all within the
+// limits above.
 bool HasWritableNames(const Key& root);
 
-// Parses a hive file. nullopt when the text is not a well-formed REGEDIT4 file of this hive.
-// An empty file is an empty hive.
-std::optional<Key> ParseHive(std::string_view text);
+// The two forms of file that are read: this program's own (REGEDIT4), and the export of
+// Windows' registry editor ("Windows Registry Editor Version 5.00", UTF-16LE with a
+// byte-order mark or UTF-8), whose hex(1), hex(2) and hex(7) texts are UTF-16LE.
+enum class HiveFormat { kRegedit4, kUnicodeExport };
 
-// The file text of a hive: every key that exists gets its section, parents before children,
-// in creation order; lines end with CR LF as the registry editor writes them.
+struct ParsedHive {
+    Key root;
+    HiveFormat format = HiveFormat::kRegedit4;
+};
+
+// Parses the bytes of a hive file. nullopt for a file that is no hive at all: no header
+// line, a NUL byte (binary data), or names beyond the registry's limits. Inside a hive,
+// every line that is not understood is kept in its place (see KeptLine); sections of
+// other hives are kept but not read. An empty file is an empty hive.
+std::optional<ParsedHive> ParseHiveFile(std::string_view bytes);
+
+// The same parse for a read of one key: it accepts and refuses exactly the files that
+// ParseHiveFile does, but builds only the key at names with its values and the names of
+// its subkeys, and the keys on the way to it; no kept lines. Reading one setting out of a
+// large file this way costs little more than reading the file.
+std::optional<ParsedHive> ParseHiveFileFor(std::string_view bytes,
+                                           const std::vector<std::string>& names);
+
+// ParseHiveFile's tree alone.
+std::optional<Key> ParseHive(std::string_view bytes);
+
+// The file text of a hive in this program's form: every key that exists gets its section,
+// parents before children, in creation order, with its kept lines where they stood; lines
+// end with CR LF as the registry editor writes them.
 std::string SerializeHive(const Key& root);
 
 }  // namespace platform::registry

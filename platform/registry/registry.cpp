@@ -1,256 +1,89 @@
 #include "platform/registry/registry.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <ctime>
+
+#include "platform/registry/hive_file.h"
 
 namespace platform::registry {
 namespace {
 
 constexpr std::string_view kFileName = "HKEY_CURRENT_USER.reg";
+// The names of the copies that a write keeps before it replaces a file.
+constexpr std::string_view kDamagedCopy = "corrupt";
+constexpr std::string_view kExportCopy = "windows-export";
 
 std::atomic<bool> gSyncWrites{true};
 
-std::string ConfigHome() {
-    // A relative XDG_CONFIG_HOME is invalid by the base directory rules and is ignored.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return std::string(home) + "/.config";
-    }
-    // getpwuid_r keeps this usable from several threads.
-    struct passwd entry;
-    struct passwd* found = nullptr;
-    char buffer[4096];
-    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) {
-        return std::string(found->pw_dir) + "/.config";
-    }
-    return "/.config";
-}
-
-std::string HiveFolder() {
-    return ConfigHome() + "/Wendmark";
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int get() const { return m_fd; }
-    // Closes now and tells whether the close succeeded (a failed close can lose data).
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-bool MakeDirectories(const std::string& path) {
-    for (std::size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos == path.size() || path[pos] == '/') {
-            const std::string prefix = path.substr(0, pos);
-            if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
-                return false;
-            }
-        }
-    }
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-void SyncFolder(const std::string& folder) {
-    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0) {
-        ::fsync(fd.get());
-    }
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-enum class FileState { kMissing, kParsed, kCorrupt, kUnreadable };
-
-struct Loaded {
-    FileState state = FileState::kUnreadable;
-    Key root{std::string(kHiveName), {}, {}};
-    std::string bytes;
-};
-
-Loaded Load(const std::string& file) {
-    Loaded loaded;
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        loaded.state = errno == ENOENT ? FileState::kMissing : FileState::kUnreadable;
-        return loaded;
-    }
-    struct stat info;
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return loaded;
-    }
-    loaded.bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[16384];
-    while (true) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return loaded;
-        }
-        if (got == 0) {
+// The part of the hive that a read of the key at names needs, as readers see it: nullopt
+// when the file exists but cannot be read or is no hive.
+std::optional<Key> ReadHiveFor(const std::vector<std::string>& names) {
+    LoadedHive loaded = LoadHive(HiveFilePath(), &names);
+    switch (loaded.state) {
+        case FileState::kMissing:
+        case FileState::kParsed:
+        case FileState::kForeign:
+            return std::move(loaded.root);
+        case FileState::kCorrupt:
+        case FileState::kUnreadable:
             break;
-        }
-        loaded.bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    if (auto root = ParseHive(loaded.bytes)) {
-        loaded.root = std::move(*root);
-        loaded.state = FileState::kParsed;
-    } else {
-        loaded.state = FileState::kCorrupt;
-    }
-    return loaded;
-}
-
-// A hive as readers see it: nullopt when the file exists but cannot be read or parsed.
-std::optional<Key> ReadHive() {
-    Loaded loaded = Load(HiveFilePath());
-    if (loaded.state == FileState::kMissing || loaded.state == FileState::kParsed) {
-        return std::move(loaded.root);
     }
     return std::nullopt;
 }
 
-// Keeps the bytes of a file that could not be parsed, under a name that no earlier copy has.
-bool SetAside(const std::string& file, std::string_view bytes) {
-    const std::time_t now = std::time(nullptr);
-    struct tm local;
-    char stamp[32] = "unknown";
-    if (localtime_r(&now, &local) != nullptr) {
-        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    }
-    const std::string base = file + ".corrupt-" + stamp;
-    for (int attempt = 1; attempt < 1000; ++attempt) {
-        const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
-        FileDescriptor fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (fd.get() < 0) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            return false;
-        }
-        if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.Close()) {
-            ::unlink(name.c_str());
-            return false;
-        }
-        return true;
-    }
-    return false;
-}
-
-// The file that a write replaces: the target when the hive file is a symbolic link (kept in
-// a dotfile repository, say), so that the link stays a link.
-std::string ReplacedFile(const std::string& file) {
-    struct stat info;
-    if (::lstat(file.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(file.c_str(), resolved) != nullptr) {
-            return resolved;
-        }
-    }
-    return file;
-}
-
-bool StoreHive(const std::string& file, const Key& root) {
-    const std::string target = ReplacedFile(file);
-    const std::string temporary = target + ".tmp";
-    mode_t mode = 0600;
-    struct stat info;
-    if (::stat(target.c_str(), &info) == 0) {
-        mode = info.st_mode & 07777;
-    }
-    const bool sync = gSyncWrites.load(std::memory_order_relaxed);
-    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
-    if (fd.get() < 0) {
-        return false;
-    }
-    if (!WriteAll(fd.get(), SerializeHive(root)) || (sync && ::fsync(fd.get()) != 0) ||
-        !fd.Close() || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    if (sync) {
-        SyncFolder(FolderOf(target));
-    }
-    return true;
-}
-
 enum class Change { kFailed, kUnchanged, kChanged };
 
+// The copy of a file that a write kept aside before it replaced the file.
+struct KeptCopy {
+    std::string path;
+    bool wasExport = false;
+};
+
+struct ModifyOptions {
+    // Whether a file that is no hive, or a Windows export, may be kept aside and replaced.
+    // A mere read never does that.
+    bool keepAside = true;
+    WriterLock::Wait wait = WriterLock::Wait::kUpToTimeLimit;
+    // Where the copy of a file kept aside went, when the caller wants to know.
+    KeptCopy* copy = nullptr;
+};
+
 // The one way the hive file is written: lock, read again, change, store.
-bool Modify(const std::function<Change(Key&)>& change, bool repairCorrupt = true) {
+bool Modify(const std::function<Change(Key&)>& change, const ModifyOptions& options = {}) {
     const std::string folder = HiveFolder();
-    if (!MakeDirectories(folder)) {
+    if (!MakeFolders(folder)) {
         return false;
     }
     const std::string file = folder + "/" + std::string(kFileName);
-    FileDescriptor lock(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.get() < 0) {
+    const WriterLock lock(file, options.wait);
+    if (!lock.Held()) {
         return false;
     }
-    while (::flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            return false;
-        }
-    }
-    Loaded loaded = Load(file);
+    LoadedHive loaded = LoadHive(file);
     bool mustStore = false;
     switch (loaded.state) {
         case FileState::kUnreadable:
             return false;
         case FileState::kCorrupt:
-            if (!repairCorrupt || !SetAside(file, loaded.bytes)) {
+        case FileState::kForeign: {
+            // Kept aside only when it can also be replaced, or the next write would make
+            // another copy of the same bytes.
+            if (!options.keepAside || !MayReplace(file)) {
                 return false;
             }
-            // The copy is safe; storing the new hive now keeps the next write from copying
-            // the same bytes again.
+            const std::string copy =
+                KeepAside(file, loaded.state == FileState::kCorrupt ? kDamagedCopy : kExportCopy,
+                          loaded.bytes);
+            if (copy.empty()) {
+                return false;
+            }
+            if (options.copy != nullptr) {
+                *options.copy = KeptCopy{copy, loaded.state == FileState::kForeign};
+            }
+            // The copy is safe; storing the hive now keeps the next write from copying the
+            // same bytes again.
             mustStore = true;
             break;
+        }
         case FileState::kMissing:
         case FileState::kParsed:
             break;
@@ -260,12 +93,42 @@ bool Modify(const std::function<Change(Key&)>& change, bool repairCorrupt = true
         return false;
     }
     if (result == Change::kChanged || mustStore) {
-        if (!StoreHive(file, loaded.root)) {
+        if (!StoreHive(file, loaded.root, gSyncWrites.load(std::memory_order_relaxed))) {
             return false;
         }
     }
     return result != Change::kFailed;
     // The lock goes with the descriptor.
+}
+
+bool CreateKeyAt(const std::vector<std::string>& names, const ModifyOptions& options) {
+    // Most calls find the key present and need no lock and no write.
+    const LoadedHive loaded = LoadHive(HiveFilePath(), &names);
+    switch (loaded.state) {
+        case FileState::kUnreadable:
+            return false;
+        case FileState::kCorrupt:
+        case FileState::kForeign:
+            if (!options.keepAside && loaded.state == FileState::kCorrupt) {
+                return false;
+            }
+            break;
+        case FileState::kParsed:
+        case FileState::kMissing:
+            if (FindKey(loaded.root, names) != nullptr) {
+                return true;
+            }
+            break;
+    }
+    return Modify(
+        [&](Key& root) {
+            if (FindKey(root, names) != nullptr) {
+                return Change::kUnchanged;
+            }
+            registry::CreateKey(root, names);
+            return Change::kChanged;
+        },
+        options);
 }
 
 }  // namespace
@@ -276,45 +139,27 @@ std::string HiveFilePath() {
 
 bool KeyExists(std::string_view path) {
     const auto names = SplitKeyPath(path);
-    const auto root = ReadHive();
-    return names && root && FindKey(*root, *names) != nullptr;
+    const auto root = names ? ReadHiveFor(*names) : std::nullopt;
+    return root && FindKey(*root, *names) != nullptr;
 }
 
 bool CreateKey(std::string_view path, bool repairCorrupt) {
     const auto names = SplitKeyPath(path);
-    if (!names) {
-        return false;
-    }
-    // Most calls find the key present and need no lock and no write.
-    const Loaded loaded = Load(HiveFilePath());
-    if (loaded.state == FileState::kUnreadable ||
-        (loaded.state == FileState::kCorrupt && !repairCorrupt)) {
-        return false;
-    }
-    if (loaded.state == FileState::kParsed && FindKey(loaded.root, *names) != nullptr) {
-        return true;
-    }
-    return Modify(
-        [&](Key& root) {
-            if (FindKey(root, *names) != nullptr) {
-                return Change::kUnchanged;
-            }
-            registry::CreateKey(root, *names);
-            return Change::kChanged;
-        },
-        repairCorrupt);
+    return names && CreateKeyAt(*names, ModifyOptions{repairCorrupt});
 }
 
 std::optional<Value> QueryValue(std::string_view path, std::string_view name,
                                 bool createMissingKey) {
     const auto names = SplitKeyPath(path);
-    const auto root = ReadHive();
-    if (!names || !root) {
+    const auto root = names ? ReadHiveFor(*names) : std::nullopt;
+    if (!root) {
         return std::nullopt;
     }
     const Key* key = FindKey(*root, *names);
     if (key == nullptr && createMissingKey) {
-        CreateKey(path, false);
+        // Creating the key is a side effect of the read, as opening a key for reading and
+        // writing has it; it neither waits for a busy writer nor sets a file aside.
+        CreateKeyAt(*names, ModifyOptions{false, WriterLock::Wait::kNone});
         return std::nullopt;
     }
     const NamedValue* value = key ? key->FindValue(name) : nullptr;
@@ -358,8 +203,8 @@ bool DeleteKey(std::string_view path) {
 
 std::optional<std::vector<std::string>> EnumSubkeys(std::string_view path) {
     const auto names = SplitKeyPath(path);
-    const auto root = ReadHive();
-    const Key* key = names && root ? FindKey(*root, *names) : nullptr;
+    const auto root = names ? ReadHiveFor(*names) : std::nullopt;
+    const Key* key = root ? FindKey(*root, *names) : nullptr;
     if (key == nullptr) {
         return std::nullopt;
     }
@@ -372,8 +217,8 @@ std::optional<std::vector<std::string>> EnumSubkeys(std::string_view path) {
 
 std::optional<std::vector<NamedValue>> EnumValues(std::string_view path) {
     const auto names = SplitKeyPath(path);
-    const auto root = ReadHive();
-    const Key* key = names && root ? FindKey(*root, *names) : nullptr;
+    const auto root = names ? ReadHiveFor(*names) : std::nullopt;
+    const Key* key = root ? FindKey(*root, *names) : nullptr;
     if (key == nullptr) {
         return std::nullopt;
     }
@@ -382,6 +227,39 @@ std::optional<std::vector<NamedValue>> EnumValues(std::string_view path) {
 
 bool Update(const std::function<bool(Key& root)>& change) {
     return Modify([&](Key& root) { return change(root) ? Change::kChanged : Change::kFailed; });
+}
+
+HiveCheck CheckHiveFile() {
+    HiveCheck check;
+    check.file = HiveFilePath();
+    // What the file is shows without building its keys.
+    const std::vector<std::string> rootOnly;
+    const FileState state = LoadHive(check.file, &rootOnly).state;
+    switch (state) {
+        case FileState::kMissing:
+        case FileState::kParsed:
+            return check;
+        case FileState::kUnreadable:
+            check.finding = HiveCheck::Finding::kUnreadable;
+            return check;
+        case FileState::kCorrupt:
+        case FileState::kForeign:
+            break;
+    }
+    KeptCopy kept;
+    const bool stored = Modify([](Key&) { return Change::kUnchanged; },
+                               ModifyOptions{true, WriterLock::Wait::kUpToTimeLimit, &kept});
+    if (stored && !kept.path.empty()) {
+        check.finding = kept.wasExport ? HiveCheck::Finding::kExportConverted
+                                       : HiveCheck::Finding::kDamagedKeptAside;
+        check.copy = kept.path;
+    } else if (!stored && state == FileState::kCorrupt) {
+        // Nothing can be read from it, and nothing written until it is kept aside.
+        check.finding = HiveCheck::Finding::kUnreadable;
+    }
+    // Otherwise another program has just done the same, or an export that cannot be
+    // replaced now is read as it is.
+    return check;
 }
 
 void SetSyncWrites(bool enabled) {

@@ -16,11 +16,21 @@
 // file HKEY_CURRENT_USER.reg.lock, reads the file again, changes it, writes a temporary file,
 // flushes it to the disk and renames it over the old one. A crash therefore never leaves a
 // torn file, and two writers never lose each other's values. Readers take no lock; they see
-// the file before or after a write, never half of one.
+// the file before or after a write, never half of one. A writer waits for the lock about
+// five seconds at most and then fails, so that a writer that hangs (stopped in a debugger,
+// say) holds up the others only that long; readers are not held up at all.
 //
-// A file that cannot be parsed is never overwritten unseen: reads fail (callers fall back to
-// their defaults), and the first write copies its bytes to
-// HKEY_CURRENT_USER.reg.corrupt-<YYYYMMDD-HHMMSS> before it starts a new hive.
+// Only a regular file, or a symbolic link to one, is read; anything else at that path (a
+// folder, a FIFO) and a file without read permission cannot be read: reads fail and so do
+// writes, and the path is left alone. A file without write permission is read but never
+// replaced. A symbolic link stays a link: writes go to the file it points at.
+//
+// A file that is no hive (no header line, binary data, names beyond the registry's limits)
+// is never overwritten unseen: reads fail (callers fall back to their defaults), and the
+// first write copies its bytes to HKEY_CURRENT_USER.reg.corrupt-<YYYYMMDD-HHMMSS> before it
+// starts a new hive. An export of Windows' registry editor is read as it is; the first write
+// keeps it as HKEY_CURRENT_USER.reg.windows-export-<YYYYMMDD-HHMMSS> and stores its hive in
+// this program's form.
 //
 // Key paths are relative to the hive and use "\" ("Software\Wendmark\Tracklace3\MP3").
 // Names compare without regard to ASCII letter case and keep their first case. Every function
@@ -62,6 +72,24 @@ std::optional<std::vector<NamedValue>> EnumValues(std::string_view path);
 // Runs several changes as one write: change gets the whole hive and returns whether to store
 // it (false abandons every change). True when the hive was stored.
 bool Update(const std::function<bool(Key& root)>& change);
+
+// What a program finds at the hive's path when it starts, and what CheckHiveFile did.
+struct HiveCheck {
+    enum class Finding {
+        kUsable,            // a hive, or nothing yet
+        kDamagedKeptAside,  // no hive: its bytes were copied to copy, a new hive begins
+        kExportConverted,   // a Windows export: kept as copy, its hive now in this form
+        kUnreadable,        // cannot be read (or was damaged and could not be kept aside)
+    };
+    Finding finding = Finding::kUsable;
+    std::string file;  // the hive file
+    std::string copy;  // where its old bytes are, for the two findings that keep them
+};
+
+// Looks at the hive file once, at a program's start, so that the user can be told: a file
+// that is no hive, or a Windows export, is kept aside and replaced now (under the lock, as
+// any write), rather than at some later write that no one would connect with it.
+HiveCheck CheckHiveFile();
 
 // Whether writes flush the file to the disk before it replaces the old one (the default).
 // Only for measurements and for tests that exercise locking rather than durability.

@@ -266,6 +266,16 @@ TEXTS = [
     ("IDS_TL_MB_ERR_INVALID_ENTRY_PATH",
      r"The entry <FILEPATH/> holds a line break in its path or title and cannot be written to a playlist.\n\nPlease rename the file or correct its tag and repeat the operation.",
      r"Der Eintrag <FILEPATH/> enthält einen Zeilenumbruch in Pfad oder Titel und kann nicht in eine Playlist geschrieben werden.\n\nBitte benennen Sie die Datei um oder korrigieren Sie ihren Tag und wiederholen Sie den Vorgang."),
+    # The settings file, when a start found it unusable.
+    ("IDS_TL_MB_SETTINGS_FILE_DAMAGED",
+     r"The settings file\n<FILEPATH/>\ncould not be read, so Tracklace starts with its default settings.\n\nThe damaged file was kept as\n<COPYPATH/>",
+     r"Die Einstellungsdatei\n<FILEPATH/>\nkonnte nicht gelesen werden. Tracklace startet deshalb mit den Standardeinstellungen.\n\nDie beschädigte Datei wurde unter\n<COPYPATH/>\naufbewahrt."),
+    ("IDS_TL_MB_SETTINGS_FILE_CONVERTED",
+     r"The settings file\n<FILEPATH/>\nwas exported from the Windows registry. Your settings have been taken over from it.\n\nThe original file was kept as\n<COPYPATH/>",
+     r"Die Einstellungsdatei\n<FILEPATH/>\nwurde aus der Windows-Registrierung exportiert. Ihre Einstellungen wurden daraus übernommen.\n\nDie ursprüngliche Datei wurde unter\n<COPYPATH/>\naufbewahrt."),
+    ("IDS_TL_MB_SETTINGS_FILE_UNREADABLE",
+     r"The settings file\n<FILEPATH/>\ncannot be read. Tracklace works with its default settings and cannot save any changes.\n\nPlease check that this is a file you may read and write.",
+     r"Die Einstellungsdatei\n<FILEPATH/>\nkann nicht gelesen werden. Tracklace arbeitet mit den Standardeinstellungen und kann keine Änderungen speichern.\n\nBitte prüfen Sie, ob es sich um eine Datei handelt, die Sie lesen und schreiben dürfen."),
     # Command-line front end.
     ("IDS_TL_CLI_USAGE",
      r"Usage: tracklace-make [options] -o PLAYLIST FILE_OR_FOLDER...\n  -o, --output PATH          the playlist to write; .m3u or .pls picks the type\n  -t, --type m3u|pls         the type when the extension is neither\n  --relative | --absolute    entry paths (default: the saved setting)\n  --tags | --no-tags         read MP3 tags (default: the saved setting)\n  --mask MASK                title mask (default: the saved setting)\n  -p, --parents              create a missing save folder (one level)\n  -f, --force                overwrite an existing playlist\n  -q, --quiet                no progress output\n  -h, --help                 show this help\n  --version                  show the version",
@@ -282,6 +292,16 @@ TEXTS = [
      r"Die Playlist <FILEPATH/> ist bereits vorhanden; mit -f wird sie überschrieben."),
     ("IDS_TL_CLI_ERR_FOLDER_MISSING", r"The folder <FOLDER/> does not exist; use -p to create it.",
      r"Der Ordner <FOLDER/> ist nicht vorhanden; mit -p wird er angelegt."),
+    # The settings file, when a start found it unusable.
+    ("IDS_TL_CLI_WARN_SETTINGS_FILE_DAMAGED",
+     r"The settings file <FILEPATH/> could not be read; it was kept as <COPYPATH/> and the default settings apply.",
+     r"Die Einstellungsdatei <FILEPATH/> konnte nicht gelesen werden; sie wurde als <COPYPATH/> aufbewahrt, es gelten die Standardeinstellungen."),
+    ("IDS_TL_CLI_WARN_SETTINGS_FILE_CONVERTED",
+     r"The settings file <FILEPATH/> was a Windows registry export; its settings were taken over and the original was kept as <COPYPATH/>.",
+     r"Die Einstellungsdatei <FILEPATH/> war ein Export der Windows-Registrierung; ihre Einstellungen wurden übernommen, das Original wurde als <COPYPATH/> aufbewahrt."),
+    ("IDS_TL_CLI_ERR_SETTINGS_FILE_UNREADABLE",
+     r"The settings file <FILEPATH/> cannot be read; no playlist was written.",
+     r"Die Einstellungsdatei <FILEPATH/> kann nicht gelesen werden; es wurde keine Playlist geschrieben."),
 ]
 
 KEY_PATTERN = re.compile(r"IDS_[A-Z0-9_]+")

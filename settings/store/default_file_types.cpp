@@ -4,7 +4,7 @@
 
 #include "platform/registry/registry.h"
 #include "settings/file_types/file_types.h"
-#include "settings/store/properties.h"
+#include "settings/store/hive_properties.h"
 
 namespace {
 
@@ -25,18 +25,21 @@ void GetDefaultInactiveFileTypes(FileTypeList& list) {
     list.insert(list.end(), std::begin(kDefaultInactive), std::end(kDefaultInactive));
 }
 
-void WriteDefaultFileTypes() {
+void store::WriteDefaultFileTypesIn(platform::registry::Key& root) {
     namespace registry = platform::registry;
-    const auto names = registry::SplitKeyPath(GetRegistryRoot(1) + "\\FileTypes");
+    registry::Key& key = SectionKey(root, "FileTypes");
+    for (std::string_view type : kDefaultActive) {
+        key.SetValue(type, registry::Value::Text("1"));
+    }
+    for (std::string_view type : kDefaultInactive) {
+        key.SetValue(type, registry::Value::Text("0"));
+    }
+}
+
+void WriteDefaultFileTypes() {
     // All 42 values in one write: one flush instead of 42, and never half a list.
-    registry::Update([&](registry::Key& root) {
-        registry::Key& key = registry::CreateKey(root, *names);
-        for (std::string_view type : kDefaultActive) {
-            key.SetValue(type, registry::Value::Text("1"));
-        }
-        for (std::string_view type : kDefaultInactive) {
-            key.SetValue(type, registry::Value::Text("0"));
-        }
+    platform::registry::Update([](platform::registry::Key& root) {
+        store::WriteDefaultFileTypesIn(root);
         return true;
     });
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/registry/registry.h"
 #include "settings/store/property_table.h"
 
 // The settings store. Every persistent setting is a property named "prop_" + value name
@@ -22,6 +23,26 @@ bool SetPropertyInt(const std::string& name, int value);
 // non-integer stored value counts as 0; a sum stops at the largest int. False, and nothing
 // written, when a name is no integer property or the store cannot be written.
 bool AddToPropertyInts(std::initializer_list<std::pair<std::string_view, int>> amounts);
+
+// One property and the value to store in it, for SetProperties.
+class PropertySetting {
+public:
+    PropertySetting(const IntProperty& property, int value);
+    PropertySetting(const TextProperty& property, std::string value);
+    const PropertyDescriptor& Descriptor() const { return *m_property; }
+    int Number() const { return m_number; }
+    const std::string& Text() const { return m_text; }
+
+private:
+    const PropertyDescriptor* m_property;
+    int m_number = 0;
+    std::string m_text;
+};
+
+// Stores several properties in one write of the store: a crash, or another program
+// reading at the same time, sees all of them or none. False, and nothing written, when
+// the store cannot be written.
+bool SetProperties(std::initializer_list<PropertySetting> settings);
 
 // The stored text (UTF-8), or defaultValue under the same conditions as GetPropertyInt.
 std::string GetPropertyString(const std::string& name, const std::string& defaultValue);
@@ -46,6 +67,9 @@ std::string GetRegistryRoot(int kind);
 // The version 3.0.1.0: form 0 "3.0", form 1 "3.0.1", form 3 "3", any other "3.0.1.0".
 std::string GetVersionText(int form);
 
+// The operations on the store as a whole are each one write: a crash in the middle leaves
+// the settings as they were before or as they are after, never half of it.
+
 // Chooses "EN" or "DE" from "Installer Language", else from the user's locale, and stores it.
 void ChooseInitialLanguage();
 // ChooseInitialLanguage, then the default file type lists.
@@ -53,3 +77,10 @@ void InitializeFirstRun();
 // Deletes the sections GeneralSettings, Playlist, FileTypes and MP3, chooses the language
 // anew and writes the default file types.
 void ResetSettings();
+
+// What every program of the suite does first, before it looks up its first text: checks
+// the settings file (one that cannot be used as it is, damaged or a Windows export, is
+// kept aside now), and on the first run for this user does what InitializeFirstRun does
+// and marks the first run done, in one write. What was found goes back to the caller, to
+// tell the user.
+platform::registry::HiveCheck StartSettings();

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "settings/store/properties.h"
+#include "tests/platform/registry/windows_export.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/mp3/mp3_gen.h"
 #include "tests/support/temp_folder.h"
@@ -209,6 +211,57 @@ TEST_F(TracklaceMakeTest, ExitStatuses) {
         EXPECT_NE(full.err.find("nicht vollständig geschrieben"), std::string::npos);
     }
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), 3);
+}
+
+TEST_F(TracklaceMakeTest, WhatIsWrongWithTheSettingsFileIsSaidInOneLine) {
+    Touch("a.ogg");
+    const std::string hiveFolder = m_hive.String() + "/Wendmark";
+    const std::string hive = hiveFolder + "/HKEY_CURRENT_USER.reg";
+    fs::create_directories(hiveFolder);
+
+    // No file at all where the settings should be: the file is named, not the file types.
+    fs::create_directories(hive);
+    const Outcome unreadable = Run({"-o", "x.m3u", "a.ogg"});
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_EQ(unreadable.err, "tracklace-make: The settings file " + hive +
+                                  " cannot be read; no playlist was written.\n");
+    EXPECT_FALSE(fs::exists(m_root + "/x.m3u"));
+    fs::remove(hive);
+
+    // A damaged file is kept aside, and the playlist is made with the default settings.
+    std::ofstream(hive, std::ios::binary) << std::string("REGEDIT4\r\n\0\0", 12);
+    const Outcome damaged = Run({"-o", "d.m3u", "a.ogg"});
+    EXPECT_EQ(damaged.status, 0) << damaged.err;
+    const std::string prefix = "tracklace-make: The settings file " + hive +
+                               " could not be read; it was kept as " + hive + ".corrupt-";
+    EXPECT_EQ(damaged.err.rfind(prefix, 0), 0u) << damaged.err;
+    EXPECT_EQ(std::count(damaged.err.begin(), damaged.err.end(), '\n'), 1);
+    EXPECT_EQ(ReadFileBytes(m_root + "/d.m3u"), WithCrLf("#EXTM3U\n#EXTINF:-1,a\n./a.ogg\n"));
+    // Said once: the next start finds a good file.
+    EXPECT_EQ(Run({"-f", "-o", "d.m3u", "a.ogg"}).err, "");
+
+    // A Windows export: its settings are used (German, absolute paths), and the user is
+    // told where the original went.
+    std::ofstream(hive, std::ios::binary | std::ios::trunc) << Utf16LeFile(WindowsExportText());
+    Touch("b.mp3");
+    const Outcome exported = Run({"-o", "e.m3u", "b.mp3"});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.err.rfind("tracklace-make: Die Einstellungsdatei " + hive +
+                                     " war ein Export der Windows-Registrierung; ihre "
+                                     "Einstellungen wurden übernommen, das Original wurde als " +
+                                     hive + ".windows-export-",
+                                 0),
+              0u)
+        << exported.err;
+    EXPECT_EQ(ReadFileBytes(m_root + "/e.m3u"),
+              WithCrLf("#EXTM3U\n#EXTINF:-1,b\n" + m_root + "/b.mp3\n"));
+
+    if (geteuid() != 0) {
+        // A file the user may not read is as unreadable as a folder.
+        fs::permissions(hive, fs::perms::none);
+        EXPECT_EQ(Run({"-o", "y.m3u", "a.ogg"}).status, 1);
+        fs::permissions(hive, fs::perms::owner_read | fs::perms::owner_write);
+    }
 }
 
 TEST_F(TracklaceMakeTest, CtrlCCancelsBetweenEntriesAndKeepsWhatWasWritten) {

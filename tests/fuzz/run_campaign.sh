@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Long fuzz campaign for the MP3 tag reader: runs the fuzz test's cases in chunks, each
-# case bounded in time by the test's watchdog, and keeps going after a crash, a hang or a
-# sanitizer report, keeping the file that caused it.
+# Long fuzz campaign: runs a fuzz test's cases in chunks, each case bounded in time by the
+# test's watchdog, and keeps going after a crash, a hang or a sanitizer report, keeping the
+# file that caused it. The tests speak the protocol of tests/support/fuzz_campaign.h.
 #
-#   run_campaign.sh --binary PATH [--cases N] [--first N] [--campaign N] [--chunk N]
-#                   [--case-seconds N] [--out DIR]
+#   run_campaign.sh --binary PATH [--test NAME] [--case-file NAME] [--cases N] [--first N]
+#                   [--campaign N] [--chunk N] [--case-seconds N] [--out DIR]
 #
-# PATH is a build of test_fuzz_mp3_info; a build with -DTRACKLACE_SANITIZE=address,undefined
-# makes sanitizer reports end the run (they are counted). Prints one summary line:
+# PATH is a test binary, by default test_fuzz_mp3_info with its test
+# Mp3FuzzTest.MutatedFilesLoadSafely and the case file case.mp3; --test and --case-file
+# name another fuzz test and the file it writes each case to. A build with
+# -DTRACKLACE_SANITIZE=address,undefined makes sanitizer reports end the run (they are
+# counted). Lines that the test prints beginning with "fuzz:" are collected in
+# DIR/summaries. Prints one summary line:
 #   cases=N crashes=N hangs=N sanitizer_reports=N seconds=N
 # and exits 0 only when all three counts are 0.
 set -uo pipefail
 
 binary=""
+test_name="Mp3FuzzTest.MutatedFilesLoadSafely"
+case_file="case.mp3"
 cases=100000
 first=0
 campaign=1
@@ -22,6 +28,8 @@ out=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --binary) binary="$2"; shift 2 ;;
+    --test) test_name="$2"; shift 2 ;;
+    --case-file) case_file="$2"; shift 2 ;;
     --cases) cases="$2"; shift 2 ;;
     --first) first="$2"; shift 2 ;;
     --campaign) campaign="$2"; shift 2 ;;
@@ -32,7 +40,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 if [ -z "$binary" ] || [ ! -x "$binary" ]; then
-  echo "run_campaign.sh: --binary must name the built test_fuzz_mp3_info" >&2
+  echo "run_campaign.sh: --binary must name a built test binary" >&2
   exit 2
 fi
 if [ -z "$out" ]; then
@@ -59,9 +67,10 @@ while [ "$index" -lt "$end" ]; do
   # The outer limit only guards against a watchdog that cannot fire.
   TRACKLACE_FUZZ_FIRST=$index TRACKLACE_FUZZ_CASES=$count TRACKLACE_FUZZ_CAMPAIGN=$campaign \
   TRACKLACE_FUZZ_DIR="$work" TRACKLACE_FUZZ_CASE_SECONDS=$case_seconds \
-    timeout $((count * case_seconds + 60)) "$binary" --gtest_filter=Mp3FuzzTest.MutatedFilesLoadSafely \
+    timeout $((count * case_seconds + 60)) "$binary" --gtest_filter="$test_name" \
     >"$log" 2>&1
   rc=$?
+  grep "^fuzz:" "$log" >>"$out/summaries"
   if [ "$rc" -eq 0 ]; then
     index=$((index + count))
     continue
@@ -81,7 +90,7 @@ while [ "$index" -lt "$end" ]; do
   else
     kind=crash; crashes=$((crashes + 1)); next=$((failed + 1))
   fi
-  cp "$work/case.mp3" "$out/$kind-$campaign-$failed.mp3" 2>/dev/null
+  cp "$work/$case_file" "$out/$kind-$campaign-$failed-$case_file" 2>/dev/null
   cp "$log" "$out/$kind-$campaign-$failed.log"
   echo "$kind in case $failed (exit $rc), kept in $out" >&2
   index=$next

@@ -28,6 +28,7 @@
 #include "settings/store/properties.h"
 #include "ui/controls/file_drop_list_ctrl.h"
 #include "ui/main_dialog/playlist_model.h"
+#include "ui/main_dialog/settings_file_warning.h"
 #include "ui/toolkit/icon_button.h"
 #include "ui/toolkit/registered_message.h"
 #include "ui/toolkit/user_interaction.h"
@@ -111,10 +112,8 @@ void CTracklaceDlg::OnInitDialog() {
 }
 
 void CTracklaceDlg::InitializeDialog() {
-    if (GetPropertyInt(property::kFirstTimeInitComplete) == 0) {
-        InitializeFirstRun();
-        SetPropertyInt(property::kFirstTimeInitComplete, 1);
-    }
+    const platform::registry::HiveCheck settingsFile = StartSettings();
+    WarnAboutSettingsFile(this, settingsFile);
     setWindowTitle(QString::fromStdString(GetMessageCaption()));
     SetContentTexts();
     SetCreationTexts();
@@ -396,10 +395,10 @@ void CTracklaceDlg::OnClose() {
 
 void CTracklaceDlg::SaveWindowState() {
     const QRect frame = frameGeometry();
-    SetPropertyInt(property::kWindowPositionX, frame.left());
-    SetPropertyInt(property::kWindowPositionY, frame.top());
-    SetPropertyInt(property::kIsIconic, isMinimized() ? 1 : 0);
-    SetPropertyString(property::kPlaylistType, m_typeList->currentText().toStdString());
+    SetProperties({{property::kWindowPositionX, frame.left()},
+                   {property::kWindowPositionY, frame.top()},
+                   {property::kIsIconic, isMinimized() ? 1 : 0},
+                   {property::kPlaylistType, m_typeList->currentText().toStdString()}});
 }
 
 void CTracklaceDlg::FlashControl(QWidget* control, const QColor& color) {

@@ -76,10 +76,10 @@ void CPropPageGeneralSettings::OnInitPage() {
 
 void CPropPageGeneralSettings::OnApply() {
     // Written even when unchanged: the sheet's caller compares the code before and after.
-    SetLanguageCode(m_language->checkedId() != kLanguageGerman);
-    SetPropertyInt(property::kTransparency, m_transparency->isChecked() ? 1 : 0);
-    SetPropertyInt(property::kSingleInstance, m_singleInstance->isChecked() ? 1 : 0);
-    SetPropertyInt(property::kPlaySound, m_playSound->isChecked() ? 1 : 0);
+    SetProperties({{property::kLanguage, m_language->checkedId() != kLanguageGerman ? "EN" : "DE"},
+                   {property::kTransparency, m_transparency->isChecked() ? 1 : 0},
+                   {property::kSingleInstance, m_singleInstance->isChecked() ? 1 : 0},
+                   {property::kPlaySound, m_playSound->isChecked() ? 1 : 0}});
 }
 
 void CPropPageGeneralSettings::OnResetSettings() {

@@ -104,7 +104,7 @@ void CPropPageMP3::OnMaskChanged() {
 }
 
 void CPropPageMP3::OnApply() {
-    SetPropertyInt(property::kReadID3Tags, m_readTags->isChecked() ? 1 : 0);
-    // Stored exactly as typed, even empty or without any variable.
-    SetPropertyString(property::kTitleMask, m_mask->text().toStdString());
+    // The mask stored exactly as typed, even empty or without any variable.
+    SetProperties({{property::kReadID3Tags, m_readTags->isChecked() ? 1 : 0},
+                   {property::kTitleMask, m_mask->text().toStdString()}});
 }

@@ -87,8 +87,8 @@ void CPropPagePlaylist::OnInitPage() {
 }
 
 void CPropPagePlaylist::OnApply() {
-    SetPropertyString(property::kAddNewEntries, InsertPositionText(m_insertPosition->checkedId()));
-    SetPropertyString(property::kSaveMode, SaveModeText(m_saveMode->checkedId()));
-    SetPropertyInt(property::kAutoPlaylistName, m_autoName->isChecked() ? 1 : 0);
-    SetPropertyInt(property::kAutoPlaylistFolder, m_autoFolder->isChecked() ? 1 : 0);
+    SetProperties({{property::kAddNewEntries, InsertPositionText(m_insertPosition->checkedId())},
+                   {property::kSaveMode, SaveModeText(m_saveMode->checkedId())},
+                   {property::kAutoPlaylistName, m_autoName->isChecked() ? 1 : 0},
+                   {property::kAutoPlaylistFolder, m_autoFolder->isChecked() ? 1 : 0}});
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/platform/registry/windows_export.h"
+
 using namespace platform::registry;
 
 namespace {
@@ -115,45 +117,200 @@ TEST(HiveText, ReadsWhatTheRegistryEditorExports) {
 }
 
 TEST(HiveText, RefusesWhatIsNotAWellFormedExport) {
-    const std::string header = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n";
-    const char* const kBroken[] = {
+    // Only a file that is no hive at all is refused: no header line, or binary data. Lines
+    // inside a hive that the reader does not know are kept instead (see below).
+    const std::string kNoHive[] = {
         "REGEDIT5\r\n",
-        "Windows Registry Editor Version 5.00\r\n",
         "garbage",
-        "REGEDIT4\r\n\"v\"=\"value before any section\"\r\n",
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n",
-        "REGEDIT4\r\n[-HKEY_CURRENT_USER\\A]\r\n",
-        "REGEDIT4\r\n[HKEY_CURRENT_USER\\A\r\n",
-        "REGEDIT4\r\n[HKEY_CURRENT_USER\\A\\\\B]\r\n",
-        "REGEDIT4\r\n[HKEY_CURRENT_USER\\]\r\n",
-        "REGEDIT4\r\n[HKEY_CURRENT_USERX\\A]\r\n",
+        "\r\n  \r\n[HKEY_CURRENT_USER\\A]\r\n",
+        "REGEDIT4\r\n[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"a" + std::string(1, '\0') + "b\"\r\n",
+        // UTF-16 without its byte-order mark is binary data too.
+        std::string("R\0E\0G\0E\0D\0I\0T\0"
+                    "4\0\r\0\n\0",
+                    20),
     };
-    for (const char* text : kBroken) {
+    for (const std::string& text : kNoHive) {
         EXPECT_FALSE(ParseHive(text).has_value()) << text;
     }
-    const char* const kBrokenValues[] = {
-        "\"v\"=\"unterminated\r\n",
-        "\"v\"=\"text\" trailing\r\n",
-        "\"v\"\r\n",
-        "\"v\"=\r\n",
-        "\"v\"=-\r\n",
-        "\"\"=\"empty name\"\r\n",
-        "v=\"no quotes\"\r\n",
-        "\"v\"=dword:\r\n",
-        "\"v\"=dword:123456789\r\n",
-        "\"v\"=dword:12x4\r\n",
-        "\"v\"=hex:1,,2\r\n",
-        "\"v\"=hex:123\r\n",
-        "\"v\"=hex:zz\r\n",
-        "\"v\"=hex(:00\r\n",
-        "\"v\"=hex(2)00\r\n",
-        "\"v\"=hex(123456789):00\r\n",
-        "\"v\"=hex:00,\\\r\n",
+}
+
+TEST(HiveText, KeepsTheLinesItDoesNotUnderstandWhereTheyStood) {
+    const std::string header = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"first\"=\"1\"\r\n";
+    const std::string footer = "\"last\"=dword:00000002\r\n\r\n";
+    const char* const kUnknownValues[] = {
+        "\"v\"=\"unterminated",
+        "\"v\"=\"text\" trailing",
+        "\"v\"",
+        "\"v\"=",
+        "\"v\"=-",
+        "\"\"=\"empty name\"",
+        "v=\"no quotes\"",
+        "\"v\"=dword:",
+        "\"v\"=dword:123456789",
+        "\"v\"=dword:12x4",
+        "\"v\"=qword:0000000000000001",
+        "\"v\"=hex:1,,2",
+        "\"v\"=hex:123",
+        "\"v\"=hex:zz",
+        "\"v\"=hex(:00",
+        "\"v\"=hex(2)00",
+        "\"v\"=hex(123456789):00",
         "\"v\"=\"ends in a backslash\\",
+        "\"a\rb\"=\"a carriage return in the name\"",
+        "; a comment",
+        "  \tindented = nonsense  ",
     };
-    for (const char* line : kBrokenValues) {
-        EXPECT_FALSE(ParseHive(header + line).has_value()) << line;
+    for (const char* line : kUnknownValues) {
+        SCOPED_TRACE(line);
+        const std::string text = header + line + "\r\n" + footer;
+        const Key root = Parse(text);
+        const Key& key = At(root, "A");
+        ASSERT_EQ(key.values.size(), 2u);  // first and last, nothing of the line
+        EXPECT_EQ(key.values[1].value, Value::Dword(2));
+        // Written back, it is the same file.
+        EXPECT_EQ(SerializeHive(root), text);
     }
+    // A hex value broken off by a blank line keeps its lines with a blank line behind, so
+    // that written back it does not continue into what follows.
+    const std::string broken = header + "\"cut\"=hex:01,\\\r\n  02,\\\r\n\r\n" + footer;
+    const Key root = Parse(broken);
+    EXPECT_EQ(At(root, "A").values.size(), 2u);
+    EXPECT_EQ(SerializeHive(root), broken);
+    const std::string atTheEnd = header + "\"cut\"=hex:01,\\";
+    EXPECT_EQ(SerializeHive(Parse(atTheEnd)), header + "\"cut\"=hex:01,\\\r\n\r\n\r\n");
+}
+
+TEST(HiveText, KeepsSectionsOfOtherHivesAndLinesBeforeTheFirstSection) {
+    const std::string text =
+        "REGEDIT4\r\n\r\n; exported by hand\r\n\"early\"=\"before any section\"\r\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\X]\r\n\"m\"=\"machine\"\r\n"
+        "[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"mine\"\r\n"
+        "[-HKEY_CURRENT_USER\\Gone]\r\n\"g\"=\"not read\"\r\n"
+        "[HKEY_CURRENT_USER\\A\\\\B]\r\n[HKEY_CURRENT_USERX\\A]\r\n[HKEY_CURRENT_USER\\A\r\n";
+    const Key root = Parse(text);
+    // Only the key of this hive is read; the others are kept but not read.
+    ASSERT_EQ(root.subkeys.size(), 1u);
+    EXPECT_EQ(At(root, "A").values.size(), 1u);
+    EXPECT_TRUE(At(root, "A").subkeys.empty());
+    // Written back: the early lines first, this hive's keys, then the other sections with
+    // their lines, each byte for byte.
+    EXPECT_EQ(SerializeHive(root),
+              "REGEDIT4\r\n\r\n; exported by hand\r\n\"early\"=\"before any section\"\r\n"
+              "[HKEY_CURRENT_USER\\A]\r\n\"v\"=\"mine\"\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\X]\r\n\"m\"=\"machine\"\r\n"
+              "[-HKEY_CURRENT_USER\\Gone]\r\n\"g\"=\"not read\"\r\n"
+              "[HKEY_CURRENT_USER\\A\\\\B]\r\n[HKEY_CURRENT_USERX\\A]\r\n"
+              "[HKEY_CURRENT_USER\\A\r\n\r\n");
+}
+
+TEST(HiveText, ReadsTheExportsOfWindowsRegistryEditor) {
+    const std::string text =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Wendmark\\Tracklace3]\r\n"
+        "\"Ordner\"=\"C:\\\\Users\\\\Jürgen\"\r\n"
+        "\"Home\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00\r\n"
+        "\"List\"=hex(7):61,00,00,00,e4,00,00,00,00,00\r\n"
+        "\"Blob\"=hex:e4,00\r\n"
+        "\"Count\"=dword:00000007\r\n";
+    for (const std::string& file : {Utf16LeFile(text), "\xEF\xBB\xBF" + text, text}) {
+        const auto parsed = ParseHiveFile(file);
+        ASSERT_TRUE(parsed.has_value());
+        EXPECT_EQ(parsed->format, HiveFormat::kUnicodeExport);
+        const Key& app = At(parsed->root, "Software\\Wendmark\\Tracklace3");
+        EXPECT_EQ(app.FindValue("Ordner")->value, Value::Text("C:\\Users\\Jürgen"));
+        // Its texts in hex are UTF-16LE; in memory they are UTF-8 like every text.
+        EXPECT_EQ(app.FindValue("Home")->value, Value::Text("%HOME%", kTypeExpandSz));
+        EXPECT_EQ(app.FindValue("List")->value, (Value{7, std::string("a\0ä\0\0", 6)}));
+        EXPECT_EQ(app.FindValue("Blob")->value, (Value{kTypeBinary, std::string("\xE4\0", 2)}));
+        EXPECT_EQ(app.FindValue("Count")->value, Value::Dword(7));
+        // Written in this program's form, it reads back as the same values.
+        const std::string written = SerializeHive(parsed->root);
+        EXPECT_EQ(written.rfind("REGEDIT4\r\n", 0), 0u);
+        EXPECT_EQ(Parse(written).subkeys[0].subkeys[0].subkeys[0].values, app.values);
+    }
+}
+
+TEST(HiveText, FilesBeyondTheRegistrysLimitsAreNoHives) {
+    const auto hiveWithKey = [](std::size_t depth, std::size_t nameLength) {
+        std::string text = "REGEDIT4\r\n[HKEY_CURRENT_USER";
+        for (std::size_t level = 0; level < depth; ++level) {
+            text += "\\" + std::string(level == 0 ? nameLength : 1, 'k');
+        }
+        return text + "]\r\n";
+    };
+    EXPECT_TRUE(ParseHive(hiveWithKey(kMaxKeyDepth, kMaxKeyNameCharacters)).has_value());
+    EXPECT_FALSE(ParseHive(hiveWithKey(kMaxKeyDepth + 1, 1)).has_value());
+    EXPECT_FALSE(ParseHive(hiveWithKey(1, kMaxKeyNameCharacters + 1)).has_value());
+    // Characters count, not bytes: 255 umlauts are 510 bytes of UTF-8.
+    std::string umlauts;
+    for (std::size_t i = 0; i < kMaxKeyNameCharacters; ++i) {
+        umlauts += "ä";
+    }
+    EXPECT_TRUE(ParseHive("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + umlauts + "]\r\n").has_value());
+    EXPECT_FALSE(ParseHive("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + umlauts + "ä]\r\n").has_value());
+    const auto hiveWithValueName = [](std::size_t length) {
+        return "REGEDIT4\r\n[HKEY_CURRENT_USER\\A]\r\n\"" + std::string(length, 'v') +
+               "\"=dword:00000001\r\n";
+    };
+    EXPECT_TRUE(ParseHive(hiveWithValueName(kMaxValueNameCharacters)).has_value());
+    EXPECT_FALSE(ParseHive(hiveWithValueName(kMaxValueNameCharacters + 1)).has_value());
+
+    // A tree that goes beyond them cannot be written either.
+    Key root{"HKEY_CURRENT_USER", {}, {}};
+    CreateKey(root, std::vector<std::string>(kMaxKeyDepth, "d"));
+    EXPECT_TRUE(HasWritableNames(root));
+    CreateKey(root, std::vector<std::string>(kMaxKeyDepth + 1, "d"));
+    EXPECT_FALSE(HasWritableNames(root));
+    Key named{"HKEY_CURRENT_USER", {}, {}};
+    CreateKey(named, {"A"})
+        .SetValue(std::string(kMaxValueNameCharacters + 1, 'v'), Value::Dword(1));
+    EXPECT_FALSE(HasWritableNames(named));
+}
+
+TEST(HiveText, AKeyFiftyThousandLevelsDeepIsRefusedWithoutHarm) {
+    // 100 KB that once overflowed the stack of every reader, and written back grew to
+    // gigabytes: refused as a whole, at the cost of reading it.
+    std::string text = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER";
+    for (int level = 0; level < 50000; ++level) {
+        text += "\\a";
+    }
+    text += "]\r\n\"v\"=\"deep\"\r\n";
+    EXPECT_FALSE(ParseHiveFile(text).has_value());
+    EXPECT_FALSE(ParseHiveFileFor(text, {"a"}).has_value());
+    // Deeper one section after the other, as an export of such a tree would be.
+    std::string stairs = "REGEDIT4\r\n\r\n";
+    std::string path = "[HKEY_CURRENT_USER";
+    for (std::size_t level = 0; level <= kMaxKeyDepth; ++level) {
+        path += "\\a";
+        stairs += path + "]\r\n";
+    }
+    EXPECT_FALSE(ParseHiveFile(stairs).has_value());
+}
+
+TEST(HiveText, ThirtyThousandSiblingsAreReadInTheirOrder) {
+    std::string text = "REGEDIT4\r\n\r\n";
+    constexpr int kSiblings = 30000;
+    for (int i = 0; i < kSiblings; ++i) {
+        text += "[HKEY_CURRENT_USER\\Software\\Wide\\Sibling" + std::to_string(i) +
+                "]\r\n\"n\"=dword:" + std::string(8 - std::to_string(i % 10).size(), '0') +
+                std::to_string(i % 10) + "\r\n\r\n";
+    }
+    // A sibling named again in other letters is the same key.
+    text += "[HKEY_CURRENT_USER\\SOFTWARE\\wide\\sibling29999]\r\n\"again\"=\"yes\"\r\n";
+    const Key root = Parse(text);
+    const Key& wide = At(root, "Software\\Wide");
+    ASSERT_EQ(wide.subkeys.size(), static_cast<std::size_t>(kSiblings));
+    EXPECT_EQ(wide.subkeys[12345].name, "Sibling12345");
+    EXPECT_EQ(wide.subkeys.back().name, "Sibling29999");
+    EXPECT_EQ(wide.subkeys.back().values.size(), 2u);
+    // A read of one of them finds it without the others.
+    const auto one = ParseHiveFileFor(text, {"software", "wide", "SIBLING29999"});
+    ASSERT_TRUE(one.has_value());
+    const Key* key = FindKey(one->root, {"Software", "Wide", "Sibling29999"});
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->FindValue("again")->value, Value::Text("yes"));
+    EXPECT_EQ(FindKey(one->root, {"Software", "Wide"})->subkeys.size(), 1u);
+    EXPECT_EQ(SerializeHive(Parse(SerializeHive(root))), SerializeHive(root));
 }
 
 TEST(HiveText, AValueNamedTwiceKeepsItsFirstPlaceAndItsLastData) {

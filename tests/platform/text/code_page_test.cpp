@@ -58,3 +58,19 @@ TEST(CodePage, WellFormedUtf8) {
     EXPECT_FALSE(IsWellFormedUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
     EXPECT_FALSE(IsWellFormedUtf8("ok\xE2\x82"));        // cut short
 }
+
+TEST(CodePage, Utf16LeBecomesUtf8) {
+    EXPECT_EQ(Utf16LeToUtf8(std::string("G\0r\0\xFC\0\xDF\0", 8)), "Grüß");
+    EXPECT_EQ(Utf16LeToUtf8(std::string("\xAC\x20\x3C\xD8\xB5\xDF", 6)), "€\U0001F3B5");
+    EXPECT_EQ(Utf16LeToUtf8(std::string("a\0\0\0", 4)), std::string("a\0", 2));
+    // A surrogate without its partner, and a last odd byte.
+    EXPECT_EQ(Utf16LeToUtf8(std::string("\x3C\xD8x\0", 4)), "\uFFFDx");
+    EXPECT_EQ(Utf16LeToUtf8(std::string("\xB5\xDF", 2)), "\uFFFD");
+    EXPECT_EQ(Utf16LeToUtf8(std::string("x\0y", 3)), "x");
+}
+
+TEST(CodePage, CharactersOfUtf8OrBytesOfAnythingElse) {
+    EXPECT_EQ(CharacterCount(""), 0u);
+    EXPECT_EQ(CharacterCount("Grüße €"), 7u);
+    EXPECT_EQ(CharacterCount("Gr\xFC\xDF"), 4u);  // Windows-1252: a byte each
+}

@@ -20,6 +20,39 @@ TEST_F(MainDialogTest, FirstRunInitialisesTheSettingsOnce) {
     EXPECT_EQ(Dialog().GetActiveFileTypes(), FileTypeList{"flac"});
 }
 
+TEST_F(MainDialogTest, ADamagedSettingsFileIsNamedInOneWarningAtTheStart) {
+    m_dialog.reset();
+    const std::string file = m_config.Path().string() + "/Wendmark/HKEY_CURRENT_USER.reg";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string("REGEDIT4\r\n\0", 11);
+    const std::size_t before = m_user.messages.size();
+    Open();
+    ASSERT_EQ(m_user.messages.size(), before + 1);
+    const auto& warning = m_user.messages.back();
+    EXPECT_EQ(warning.icon, toolkit::MessageIcon::Exclamation);
+    EXPECT_EQ(warning.buttons, toolkit::MessageButtons::Ok);
+    EXPECT_EQ(warning.text.rfind("The settings file\n" + file + "\ncould not be read", 0), 0u)
+        << warning.text;
+    EXPECT_NE(warning.text.find("kept as\n" + file + ".corrupt-"), std::string::npos);
+    // The settings begin anew, with the first run.
+    EXPECT_EQ(Dialog().GetActiveFileTypes().size(), 9u);
+    // Told once: the next start finds a good file.
+    Open();
+    EXPECT_EQ(m_user.messages.size(), before + 1);
+}
+
+TEST_F(MainDialogTest, ASettingsFileThatCannotBeReadIsNamedAtTheStart) {
+    m_dialog.reset();
+    const std::string file = m_config.Path().string() + "/Wendmark/HKEY_CURRENT_USER.reg";
+    std::filesystem::remove(file);
+    std::filesystem::create_directories(file);
+    Open();
+    ASSERT_EQ(m_user.messages.size(), 1u);
+    EXPECT_EQ(m_user.messages[0].text.rfind("The settings file\n" + file + "\ncannot be read.", 0),
+              0u)
+        << m_user.messages[0].text;
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
 TEST_F(MainDialogTest, WindowCaptionSizeIconAndTexts) {
     EXPECT_EQ(Dialog().windowTitle(), "Tracklace 3");
     EXPECT_FALSE(Dialog().windowIcon().isNull());
