@@ -3,7 +3,9 @@
 //   bytes with stdio, entry by entry, into a buffered FILE (with stdio's own buffer, and
 //   with the 64 KiB buffer of the job's writer);
 // - 5,000 generated MP3 files with tags against an I/O floor: open each file, read its first
-//   16 KiB and its last 256 bytes, close.
+//   16 KiB and its last 256 bytes, close. Each runs warm (the files in the page cache) and
+//   cold (argument 1: the files' cached pages dropped with posix_fadvise(DONTNEED) before
+//   every iteration, outside the measured time).
 // Peak memory: each case also runs once in a child process of its own (this program
 // started again with --peak=...), which reports its maximum resident set (VmHWM);
 // "--peak=none" is the same child doing nothing, the base to subtract, and "--peak=model"
@@ -93,8 +95,29 @@ struct Fixture {
             mp3gen::WriteFile(path, mp3gen::Concat({tag, mp3gen::MakeStream(spec)}));
             mp3Files.push_back(path);
         }
+        // Only pages that reached the disk can be dropped from the cache.
+        sync();
+    }
+    // Drops the cached pages of the MP3 files, so that the next pass reads them from the disk.
+    void DropMp3Pages() const {
+        for (const std::string& file : mp3Files) {
+            const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+                close(fd);
+            }
+        }
     }
 };
+
+// For the cold runs (argument 1): the files' pages dropped before the iteration, untimed.
+void DropPagesIfCold(benchmark::State& state, const Fixture& fixture) {
+    if (state.range(0) == 1) {
+        state.PauseTiming();
+        fixture.DropMp3Pages();
+        state.ResumeTiming();
+    }
+}
 
 Fixture& TheFixture() {
     static Fixture fixture;
@@ -230,12 +253,15 @@ void BM_Create5000Tagged(benchmark::State& state) {
     FillTagged(playlist, fixture.mp3Files, fixture.root);
     SetPropertyInt(property::kReadID3Tags, 1);
     for (auto _ : state) {
+        DropPagesIfCold(state, fixture);
         if (RunJob(playlist) != CCreationJob::kContinue) {
             state.SkipWithError("job failed");
             break;
         }
     }
-    AddPeak(state, "tagged");
+    if (state.range(0) == 0) {
+        AddPeak(state, "tagged");
+    }
 }
 
 void BM_IoFloor5000(benchmark::State& state) {
@@ -244,6 +270,7 @@ void BM_IoFloor5000(benchmark::State& state) {
     std::vector<char> head(16384);
     char tail[256];
     for (auto _ : state) {
+        DropPagesIfCold(state, fixture);
         for (const std::string& file : fixture.mp3Files) {
             const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
             struct stat info {};
@@ -279,6 +306,7 @@ void BM_LoadOnly5000(benchmark::State& state) {
     Fixture& fixture = TheFixture();
     fixture.MakeMp3Files();
     for (auto _ : state) {
+        DropPagesIfCold(state, fixture);
         for (const std::string& file : fixture.mp3Files) {
             MP3FileInfo info;
             benchmark::DoNotOptimize(info.Load(file));
@@ -289,9 +317,10 @@ void BM_LoadOnly5000(benchmark::State& state) {
 BENCHMARK(BM_Create100000Untagged)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainWriteOfTheSameBytes)->Arg(0)->Arg(65536)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTheEntriesOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Create5000Tagged)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IoFloor5000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadOnly5000)->Unit(benchmark::kMillisecond);
+// Argument 0 warm, 1 cold.
+BENCHMARK(BM_Create5000Tagged)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IoFloor5000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadOnly5000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The child of PeakKiB: one job over the fixture's files, then exit.
 int RunPeakChild(const std::string& which, const std::string& root) {
@@ -401,10 +430,14 @@ int main(int argc, char** argv) {
                "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/65536", "");
     PrintRatio(reporter, "reading the entries alone against the plain write",
                "BM_ReadTheEntriesOnly", "BM_PlainWriteOfTheSameBytes/0", "");
-    PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor", "BM_Create5000Tagged",
-               "BM_IoFloor5000", " (goal 2)");
-    PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor", "BM_LoadOnly5000",
-               "BM_IoFloor5000", "");
+    PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, warm",
+               "BM_Create5000Tagged/0", "BM_IoFloor5000/0", "");
+    PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, cold",
+               "BM_Create5000Tagged/1", "BM_IoFloor5000/1", " (goal 2)");
+    PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor, warm", "BM_LoadOnly5000/0",
+               "BM_IoFloor5000/0", "");
+    PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor, cold", "BM_LoadOnly5000/1",
+               "BM_IoFloor5000/1", "");
     benchmark::Shutdown();
     return 0;
 }
