@@ -6,8 +6,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <clocale>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -187,16 +186,14 @@ std::string AbsolutePath(const std::string& arg) {
 class ProgressLine : public platform::IMessageTarget {
 public:
     explicit ProgressLine(bool show) : m_show(show) {}
-    void PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-        if (message != ProgressInfoMessage()) {
+    void Post(platform::CMessage message) override {
+        if (message.GetNumber() != ProgressInfoMessage() || !m_show) {
             return;
         }
-        const std::unique_ptr<std::string> text = TakeProgressText(lParam);
-        if (m_show && text) {
-            fprintf(stderr, "\r\033[K%s (%u%%)", text->c_str(), static_cast<unsigned>(wParam));
-            fflush(stderr);
-            m_shown = true;
-        }
+        fprintf(stderr, "\r\033[K%s (%u%%)", message.GetText().c_str(),
+                static_cast<unsigned>(message.GetWParam()));
+        fflush(stderr);
+        m_shown = true;
     }
     // Ends the progress line so that what follows starts on a line of its own.
     void End() {
@@ -362,5 +359,9 @@ int Main(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The system's reasons for a failure (strerror) in the user's language and encoding,
+    // as every other command-line tool gives them.
+    setlocale(LC_MESSAGES, "");
+    setlocale(LC_CTYPE, "");
     return Main(argc, argv);
 }

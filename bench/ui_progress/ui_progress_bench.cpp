@@ -56,14 +56,10 @@ Setup& Shared() {
     return setup;
 }
 
-// Frees the progress texts as the dialog would, and nothing else.
+// Drops every message (and so its text), and does nothing else.
 class DiscardingTarget : public platform::IMessageTarget {
 public:
-    void PostMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
-        if (message == ProgressInfoMessage()) {
-            FreeProgressText(lParam);
-        }
-    }
+    void Post(platform::CMessage) override {}
 };
 
 void BM_JobAlone(benchmark::State& state) {

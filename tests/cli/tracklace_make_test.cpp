@@ -1,9 +1,11 @@
+#include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +56,8 @@ class TracklaceMakeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", m_hive.Path().c_str(), 1);
+        // The system's reasons for a failure in its own words, the ones strerror gives here.
+        setenv("LC_ALL", "C", 1);
         m_root = fs::canonical(m_temp.Path()).string();
     }
 
@@ -201,7 +205,8 @@ TEST_F(TracklaceMakeTest, ExitStatuses) {
     EXPECT_EQ(deep.status, 1);
     EXPECT_EQ(deep.err,
               "tracklace-make: Der Ordner der Playlist konnte nicht angelegt werden.\n\nBitte "
-              "schließen Sie alle anderen Anwendungen und wiederholen Sie den Vorgang.\n");
+              "schließen Sie alle anderen Anwendungen und wiederholen Sie den Vorgang.\n" +
+                  std::string(strerror(ENOENT)) + "\n");
     if (access("/dev/full", W_OK) == 0) {
         fs::create_symlink("/dev/full", m_root + "/full.m3u");
         const Outcome full = Run({"-f", "-o", "full.m3u", "a.ogg"});
