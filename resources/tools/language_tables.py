@@ -282,6 +282,9 @@ TEXTS = [
      r"Die Playlist <FILEPATH/> ist bereits vorhanden; mit -f wird sie überschrieben."),
     ("IDS_TL_CLI_ERR_FOLDER_MISSING", r"The folder <FOLDER/> does not exist; use -p to create it.",
      r"Der Ordner <FOLDER/> ist nicht vorhanden; mit -p wird er angelegt."),
+    # A named file that the active file types leave out.
+    ("IDS_TL_CLI_WARN_INACTIVE_TYPE", r"Skipped, not an active file type: <FILEPATH/>",
+     r"Übersprungen, kein aktiver Dateityp: <FILEPATH/>"),
 ]
 
 KEY_PATTERN = re.compile(r"IDS_[A-Z0-9_]+")
