@@ -1,7 +1,10 @@
 // The creation job against plain file work measured in the same run:
 // - 100,000 entries without tags (relative paths, 100 folders) against writing the same
 //   bytes with stdio, entry by entry, into a buffered FILE (with stdio's own buffer, and
-//   with the 64 KiB buffer of the job's writer);
+//   with the 64 KiB buffer of the job's writer), and against the same plain write made as
+//   durable as the job's (fflush, fsync, rename over the file). The job writes into a
+//   temporary file that it syncs and renames over the playlist: that end alone (the
+//   replacement's Commit: fsync, rename, the folder's fsync) is measured on its own too;
 // - 5,000 generated MP3 files with tags against an I/O floor: open each file, read its first
 //   16 KiB and its last 256 bytes, close. Each runs warm (the files in the page cache) and
 //   cold (argument 1: the files' cached pages dropped with posix_fadvise(DONTNEED) before
@@ -35,6 +38,7 @@
 #include <vector>
 
 #include "core/creation_job/creation_job.h"
+#include "core/formats/file_replacement.h"
 #include "core/mp3_info/mp3_file_info.h"
 #include "core/playlist/playlist.h"
 #include "settings/store/properties.h"
@@ -225,21 +229,63 @@ void BM_PlainWriteOfTheSameBytes(benchmark::State& state) {
         }
     }
     const std::string plain = fixture.root + "/music/lists/plain.m3u";
+    const std::string temporary = fixture.root + "/music/lists/.plain.m3u.new";
     // range(0) 0: the stdio buffer as it comes (the file system's block size); otherwise a
-    // buffer of that many bytes, 65536 being the buffer the job's writer uses.
+    // buffer of that many bytes, 65536 being the buffer the job's writer uses. range(1) 1:
+    // written as durably as the job writes, into a temporary file synced and renamed.
     const std::size_t bufferSize = static_cast<std::size_t>(state.range(0));
+    const bool durable = state.range(1) == 1;
     std::vector<char> buffer(bufferSize);
     for (auto _ : state) {
-        FILE* file = std::fopen(plain.c_str(), "wb");
+        FILE* file = std::fopen(durable ? temporary.c_str() : plain.c_str(), "wb");
         if (bufferSize > 0) {
             std::setvbuf(file, buffer.data(), _IOFBF, bufferSize);
         }
         for (const std::string& piece : pieces) {
             std::fwrite(piece.data(), 1, piece.size(), file);
         }
+        if (durable) {
+            std::fflush(file);
+            fsync(fileno(file));
+        }
         std::fclose(file);
+        if (durable) {
+            std::rename(temporary.c_str(), plain.c_str());
+        }
     }
     state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
+// The end of the job's replacement alone, on a file of the 100,000 entries' size: the
+// temporary file is written untimed, then Commit syncs it, renames it over the playlist and
+// syncs the folder.
+void BM_SyncAndRename(benchmark::State& state) {
+    Fixture& fixture = TheFixture();
+    const std::string target = fixture.root + "/music/lists/synced.m3u";
+    std::string bytes;
+    {
+        CPlaylist playlist;
+        FillUntagged(playlist, fixture.root);
+        SetPropertyInt(property::kReadID3Tags, 0);
+        RunJob(playlist);
+        std::ifstream in(fixture.root + "/music/lists/big.m3u", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        CFileReplacement replacement;
+        if (!replacement.Begin(target) ||
+            write(replacement.GetDescriptor(), bytes.data(), bytes.size()) !=
+                static_cast<ssize_t>(bytes.size())) {
+            state.SkipWithError("could not write the temporary file");
+            break;
+        }
+        state.ResumeTiming();
+        if (!replacement.Commit()) {
+            state.SkipWithError("commit failed");
+            break;
+        }
+    }
 }
 
 void BM_Create5000Tagged(benchmark::State& state) {
@@ -311,7 +357,12 @@ void BM_LoadOnly5000(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Create100000Untagged)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlainWriteOfTheSameBytes)->Arg(0)->Arg(65536)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainWriteOfTheSameBytes)
+    ->Args({0, 0})
+    ->Args({65536, 0})
+    ->Args({0, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SyncAndRename)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTheEntriesOnly)->Unit(benchmark::kMillisecond);
 // Argument 0 warm, 1 cold.
 BENCHMARK(BM_Create5000Tagged)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -391,6 +442,21 @@ void PrintRatio(const TimesReporter& reporter, const char* what, const std::stri
                 Best(top->cpu) / Best(bottom->cpu));
 }
 
+// One line per clock: (measured - part) / base, of the medians.
+void PrintDifferenceRatio(const TimesReporter& reporter, const char* what,
+                          const std::string& measured, const std::string& part,
+                          const std::string& base) {
+    const TimesReporter::Times* top = reporter.Find(measured);
+    const TimesReporter::Times* less = reporter.Find(part);
+    const TimesReporter::Times* bottom = reporter.Find(base);
+    if (top == nullptr || less == nullptr || bottom == nullptr) {
+        return;
+    }
+    std::printf("%s ((%s - %s) / %s):\n", what, measured.c_str(), part.c_str(), base.c_str());
+    std::printf("  wall: median %.2f\n",
+                (Median(top->real) - Median(less->real)) / Median(bottom->real));
+}
+
 // The repetitions and their interleaving, unless the command line chooses them.
 std::vector<char*> WithDefaultRepetitions(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
@@ -421,11 +487,18 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nRatios:\n");
     PrintRatio(reporter, "100,000 entries without tags against a plain buffered write",
-               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0", " (limit 1.5)");
+               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0/0", " (limit 1.5)");
     PrintRatio(reporter, "the same against a write with the writer's 64 KiB buffer",
-               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/65536", "");
+               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/65536/0", "");
+    PrintRatio(reporter, "the same against the plain write synced and renamed like the job's",
+               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0/1", "");
+    PrintRatio(reporter, "the job's sync and rename alone against the plain write",
+               "BM_SyncAndRename", "BM_PlainWriteOfTheSameBytes/0/0", "");
+    PrintDifferenceRatio(reporter, "the job less its sync and rename against the plain write",
+                         "BM_Create100000Untagged", "BM_SyncAndRename",
+                         "BM_PlainWriteOfTheSameBytes/0/0");
     PrintRatio(reporter, "reading the entries alone against the plain write",
-               "BM_ReadTheEntriesOnly", "BM_PlainWriteOfTheSameBytes/0", "");
+               "BM_ReadTheEntriesOnly", "BM_PlainWriteOfTheSameBytes/0/0", "");
     PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, warm",
                "BM_Create5000Tagged/0", "BM_IoFloor5000/0", "");
     PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, cold",

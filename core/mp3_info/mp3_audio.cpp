@@ -1,6 +1,7 @@
 #include "core/mp3_info/mp3_audio.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -12,7 +13,7 @@ constexpr std::int64_t kWalkChunk = 256 * 1024;
 
 std::optional<FirstFrame> FindFirstFrameIn(CMp3FileReader& reader, std::int64_t start,
                                            std::int64_t audioEnd, std::int64_t window) {
-    const Bytes data = reader.Read(start, std::min(audioEnd - start, window + 4));
+    Bytes data = reader.Read(start, std::min(audioEnd - start, window + 4));
     for (std::size_t i = 0; i + 4 <= data.size(); ++i) {
         const std::optional<MpegHeader> header = ParseMpegHeader(data.data() + i);
         if (!header) {
@@ -38,7 +39,9 @@ std::optional<FirstFrame> FindFirstFrameIn(CMp3FileReader& reader, std::int64_t 
             FirstFrame frame;
             frame.offset = start + static_cast<std::int64_t>(i);
             frame.header = *header;
-            frame.data.assign(data.begin() + static_cast<std::ptrdiff_t>(i), data.end());
+            // Nearly always the frame starts right where the search did.
+            data.erase(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(i));
+            frame.data = std::move(data);
             return frame;
         }
     }

@@ -25,6 +25,8 @@ void Append(Bytes& to, const Bytes& from, std::int64_t offset, std::int64_t leng
 
 CMp3FileReader::CMp3FileReader(int fd, std::int64_t size) : m_fd(fd), m_size(size) {
     m_head = ReadFromFile(0, std::min(size, kHead));
+    // Room for the frame search behind a tag of usual size, so growing copies nothing.
+    m_head.reserve(static_cast<std::size_t>(std::min(size, 2 * kHead + 1024)));
     m_tailStart = std::max(size - kTail, static_cast<std::int64_t>(m_head.size()));
     m_tail = ReadFromFile(m_tailStart, size - m_tailStart);
 }
