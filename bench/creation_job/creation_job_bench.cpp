@@ -19,8 +19,8 @@
 //
 // Each benchmark runs in 9 repetitions, interleaved at random so that a slower spell of the
 // machine falls on both sides of a ratio; the ratios of the medians and of the best runs are
-// printed at the end. Run with --benchmark_counters_tabular=true for the memory columns.
-// TRACKLACE_BENCH_MP3_FILES changes the 5,000.
+// printed at the end (bench/support/bench_ratios.h). Run with --benchmark_counters_tabular=true for
+// the memory columns. TRACKLACE_BENCH_MP3_FILES changes the 5,000.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_ratios.h"
 #include "core/creation_job/creation_job.h"
 #include "core/formats/file_replacement.h"
 #include "core/mp3_info/mp3_file_info.h"
@@ -390,123 +391,35 @@ int RunPeakChild(const std::string& which, const std::string& root) {
     return done ? 0 : 1;
 }
 
-// Keeps the time per iteration of every repetition, by benchmark name, for the ratios.
-class TimesReporter : public benchmark::ConsoleReporter {
-public:
-    struct Times {
-        std::vector<double> real;
-        std::vector<double> cpu;
-    };
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
-                Times& times = m_times[run.run_name.function_name +
-                                       (run.run_name.args.empty() ? "" : "/" + run.run_name.args)];
-                times.real.push_back(run.GetAdjustedRealTime());
-                times.cpu.push_back(run.GetAdjustedCPUTime());
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    const Times* Find(const std::string& name) const {
-        const auto found = m_times.find(name);
-        return found == m_times.end() ? nullptr : &found->second;
-    }
-
-private:
-    std::map<std::string, Times> m_times;
-};
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
-
-double Best(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
-}
-
-// One line per clock: the ratio of the medians and of the best repetitions.
-void PrintRatio(const TimesReporter& reporter, const char* what, const std::string& measured,
-                const std::string& base, const char* limit) {
-    const TimesReporter::Times* top = reporter.Find(measured);
-    const TimesReporter::Times* bottom = reporter.Find(base);
-    if (top == nullptr || bottom == nullptr) {
-        return;
-    }
-    std::printf("%s (%s / %s)%s:\n", what, measured.c_str(), base.c_str(), limit);
-    std::printf("  wall: median %.2f, best %.2f\n", Median(top->real) / Median(bottom->real),
-                Best(top->real) / Best(bottom->real));
-    std::printf("  CPU:  median %.2f, best %.2f\n", Median(top->cpu) / Median(bottom->cpu),
-                Best(top->cpu) / Best(bottom->cpu));
-}
-
-// One line per clock: (measured - part) / base, of the medians.
-void PrintDifferenceRatio(const TimesReporter& reporter, const char* what,
-                          const std::string& measured, const std::string& part,
-                          const std::string& base) {
-    const TimesReporter::Times* top = reporter.Find(measured);
-    const TimesReporter::Times* less = reporter.Find(part);
-    const TimesReporter::Times* bottom = reporter.Find(base);
-    if (top == nullptr || less == nullptr || bottom == nullptr) {
-        return;
-    }
-    std::printf("%s ((%s - %s) / %s):\n", what, measured.c_str(), part.c_str(), base.c_str());
-    std::printf("  wall: median %.2f\n",
-                (Median(top->real) - Median(less->real)) / Median(bottom->real));
-}
-
-// The repetitions and their interleaving, unless the command line chooses them.
-std::vector<char*> WithDefaultRepetitions(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    static char repetitions[] = "--benchmark_repetitions=9";
-    static char interleaving[] = "--benchmark_enable_random_interleaving=true";
-    const bool chosen = std::any_of(args.begin(), args.end(), [](const char* arg) {
-        return std::strncmp(arg, "--benchmark_repetitions", 23) == 0;
-    });
-    if (!chosen) {
-        args.push_back(repetitions);
-        args.push_back(interleaving);
-    }
-    args.push_back(nullptr);
-    return args;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    using namespace bench_ratios;
     g_self = fs::canonical("/proc/self/exe").string();
     if (argc == 3 && std::string(argv[1]).rfind("--peak=", 0) == 0) {
         return RunPeakChild(std::string(argv[1]).substr(7), argv[2]);
     }
-    std::vector<char*> args = WithDefaultRepetitions(argc, argv);
-    int count = static_cast<int>(args.size()) - 1;
-    benchmark::Initialize(&count, args.data());
-    TimesReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nRatios:\n");
-    PrintRatio(reporter, "100,000 entries without tags against a plain buffered write",
-               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0/0", " (limit 1.5)");
-    PrintRatio(reporter, "the same against a write with the writer's 64 KiB buffer",
-               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/65536/0", "");
-    PrintRatio(reporter, "the same against the plain write synced and renamed like the job's",
-               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0/1", "");
-    PrintRatio(reporter, "the job's sync and rename alone against the plain write",
-               "BM_SyncAndRename", "BM_PlainWriteOfTheSameBytes/0/0", "");
-    PrintDifferenceRatio(reporter, "the job less its sync and rename against the plain write",
-                         "BM_Create100000Untagged", "BM_SyncAndRename",
-                         "BM_PlainWriteOfTheSameBytes/0/0");
-    PrintRatio(reporter, "reading the entries alone against the plain write",
-               "BM_ReadTheEntriesOnly", "BM_PlainWriteOfTheSameBytes/0/0", "");
-    PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, warm",
-               "BM_Create5000Tagged/0", "BM_IoFloor5000/0", "");
-    PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, cold",
-               "BM_Create5000Tagged/1", "BM_IoFloor5000/1", " (goal 2)");
-    PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor, warm", "BM_LoadOnly5000/0",
-               "BM_IoFloor5000/0", "");
-    PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor, cold", "BM_LoadOnly5000/1",
-               "BM_IoFloor5000/1", "");
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, [](const TimesReporter& reporter) {
+        PrintRatio(reporter, "100,000 entries without tags against a plain buffered write",
+                   "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0/0", " (limit 1.5)");
+        PrintRatio(reporter, "the same against a write with the writer's 64 KiB buffer",
+                   "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/65536/0", "");
+        PrintRatio(reporter, "the same against the plain write synced and renamed like the job's",
+                   "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0/1", "");
+        PrintRatio(reporter, "the job's sync and rename alone against the plain write",
+                   "BM_SyncAndRename", "BM_PlainWriteOfTheSameBytes/0/0", "");
+        PrintDifferenceRatio(reporter, "the job less its sync and rename against the plain write",
+                             "BM_Create100000Untagged", "BM_SyncAndRename",
+                             "BM_PlainWriteOfTheSameBytes/0/0");
+        PrintRatio(reporter, "reading the entries alone against the plain write",
+                   "BM_ReadTheEntriesOnly", "BM_PlainWriteOfTheSameBytes/0/0", "");
+        PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, warm",
+                   "BM_Create5000Tagged/0", "BM_IoFloor5000/0", "");
+        PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, cold",
+                   "BM_Create5000Tagged/1", "BM_IoFloor5000/1", " (goal 2)");
+        PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor, warm",
+                   "BM_LoadOnly5000/0", "BM_IoFloor5000/0", "");
+        PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor, cold",
+                   "BM_LoadOnly5000/1", "BM_IoFloor5000/1", "");
+    });
 }
