@@ -1,7 +1,10 @@
 #include "core/creation_job/creation_job.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <stdlib.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -497,6 +500,49 @@ TEST_F(CreationJobTest, AFailedWriteKeepsTheOldPlaylistAndSaysWhy) {
     ASSERT_EQ(result, CCreationJob::kFailed);
     EXPECT_EQ(ReadFileBytes(old), "old");
     EXPECT_EQ(Names(m_root), (std::vector<std::string>{"big.m3u"}));
+}
+
+// A file system that is really full: a small tmpfs of its own, mounted in a mount
+// namespace of a child process, where the system allows that.
+TEST_F(CreationJobTest, AFullFileSystemKeepsTheOldPlaylistAndSaysWhy) {
+    const std::string mountPoint = m_root + "/small";
+    fs::create_directory(mountPoint);
+    for (int i = 0; i < 5000; ++i) {
+        Add(m_root + "/a.ogg");
+    }
+    Target(mountPoint, "full", 1);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // 1: no mount possible here; 2 and more: what went wrong.
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            _exit(1);
+        }
+        const std::string old = mountPoint + "/full.m3u";
+        std::ofstream(old, std::ios::binary) << "old";
+        const int result = RunJob();
+        if (result != CCreationJob::kFailed) {
+            _exit(2);
+        }
+        if (m_errorText.find(std::string("\n") + strerror(ENOSPC)) == std::string::npos) {
+            _exit(3);
+        }
+        if (ReadFileBytes(old) != "old" ||
+            Names(mountPoint) != std::vector<std::string>{"full.m3u"}) {
+            _exit(4);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 1) {
+        GTEST_SKIP() << "no mount namespace with a tmpfs of its own here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "2: not failed, 3: no reason, 4: old file or folder changed";
 }
 
 TEST_F(CreationJobTest, TheFileIsReplacedThroughALinkWithItsPermissions) {
