@@ -8,7 +8,7 @@
 #include "settings/placeholders/placeholders.h"
 #include "settings/store/properties.h"
 
-bool StartSettingsForCommandLine(const char* program) {
+bool StartSettingsForCommandLine(const char* program, std::string* unreadable) {
     using Finding = platform::registry::HiveCheck::Finding;
     const platform::registry::HiveCheck check = StartSettings();
     const char* key = nullptr;
@@ -27,7 +27,11 @@ bool StartSettingsForCommandLine(const char* program) {
     }
     const std::string text =
         ReplaceTags(GetText(key), "FILEPATH", check.file, "COPYPATH", check.copy);
+    if (check.finding == Finding::kUnreadable) {
+        *unreadable = text;
+        return false;
+    }
     fprintf(stderr, "%s: %s\n", program, text.c_str());
     fflush(stderr);
-    return check.finding != Finding::kUnreadable;
+    return true;
 }

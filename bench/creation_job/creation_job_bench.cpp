@@ -1,9 +1,14 @@
 // The creation job against plain file work measured in the same run:
 // - 100,000 entries without tags (relative paths, 100 folders) against writing the same
 //   bytes with stdio, entry by entry, into a buffered FILE (with stdio's own buffer, and
-//   with the 64 KiB buffer of the job's writer);
+//   with the 64 KiB buffer of the job's writer), and against the same plain write made as
+//   durable as the job's (fflush, fsync, rename over the file). The job writes into a
+//   temporary file that it syncs and renames over the playlist: that end alone (the
+//   replacement's Commit: fsync, rename, the folder's fsync) is measured on its own too;
 // - 5,000 generated MP3 files with tags against an I/O floor: open each file, read its first
-//   16 KiB and its last 256 bytes, close.
+//   16 KiB and its last 256 bytes, close. Each runs warm (the files in the page cache) and
+//   cold (argument 1: the files' cached pages dropped with posix_fadvise(DONTNEED) before
+//   every iteration, outside the measured time).
 // Peak memory: each case also runs once in a child process of its own (this program
 // started again with --peak=...), which reports its maximum resident set (VmHWM);
 // "--peak=none" is the same child doing nothing, the base to subtract, and "--peak=model"
@@ -14,8 +19,8 @@
 //
 // Each benchmark runs in 9 repetitions, interleaved at random so that a slower spell of the
 // machine falls on both sides of a ratio; the ratios of the medians and of the best runs are
-// printed at the end. Run with --benchmark_counters_tabular=true for the memory columns.
-// TRACKLACE_BENCH_MP3_FILES changes the 5,000.
+// printed at the end (bench/support/bench_ratios.h). Run with --benchmark_counters_tabular=true for
+// the memory columns. TRACKLACE_BENCH_MP3_FILES changes the 5,000.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -32,7 +37,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_ratios.h"
 #include "core/creation_job/creation_job.h"
+#include "core/formats/file_replacement.h"
 #include "core/mp3_info/mp3_file_info.h"
 #include "core/playlist/playlist.h"
 #include "settings/store/properties.h"
@@ -45,14 +52,10 @@ namespace fs = std::filesystem;
 
 std::string g_self;
 
-// Frees the progress texts and does nothing else, so the job is measured alone.
+// Drops every message (and so its text), so the job is measured alone.
 class NullTarget : public platform::IMessageTarget {
 public:
-    void PostMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
-        if (message == ProgressInfoMessage()) {
-            FreeProgressText(lParam);
-        }
-    }
+    void Post(platform::CMessage) override {}
 };
 
 struct Fixture {
@@ -93,8 +96,29 @@ struct Fixture {
             mp3gen::WriteFile(path, mp3gen::Concat({tag, mp3gen::MakeStream(spec)}));
             mp3Files.push_back(path);
         }
+        // Only pages that reached the disk can be dropped from the cache.
+        sync();
+    }
+    // Drops the cached pages of the MP3 files, so that the next pass reads them from the disk.
+    void DropMp3Pages() const {
+        for (const std::string& file : mp3Files) {
+            const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+                close(fd);
+            }
+        }
     }
 };
+
+// For the cold runs (argument 1): the files' pages dropped before the iteration, untimed.
+void DropPagesIfCold(benchmark::State& state, const Fixture& fixture) {
+    if (state.range(0) == 1) {
+        state.PauseTiming();
+        fixture.DropMp3Pages();
+        state.ResumeTiming();
+    }
+}
 
 Fixture& TheFixture() {
     static Fixture fixture;
@@ -206,21 +230,63 @@ void BM_PlainWriteOfTheSameBytes(benchmark::State& state) {
         }
     }
     const std::string plain = fixture.root + "/music/lists/plain.m3u";
+    const std::string temporary = fixture.root + "/music/lists/.plain.m3u.new";
     // range(0) 0: the stdio buffer as it comes (the file system's block size); otherwise a
-    // buffer of that many bytes, 65536 being the buffer the job's writer uses.
+    // buffer of that many bytes, 65536 being the buffer the job's writer uses. range(1) 1:
+    // written as durably as the job writes, into a temporary file synced and renamed.
     const std::size_t bufferSize = static_cast<std::size_t>(state.range(0));
+    const bool durable = state.range(1) == 1;
     std::vector<char> buffer(bufferSize);
     for (auto _ : state) {
-        FILE* file = std::fopen(plain.c_str(), "wb");
+        FILE* file = std::fopen(durable ? temporary.c_str() : plain.c_str(), "wb");
         if (bufferSize > 0) {
             std::setvbuf(file, buffer.data(), _IOFBF, bufferSize);
         }
         for (const std::string& piece : pieces) {
             std::fwrite(piece.data(), 1, piece.size(), file);
         }
+        if (durable) {
+            std::fflush(file);
+            fsync(fileno(file));
+        }
         std::fclose(file);
+        if (durable) {
+            std::rename(temporary.c_str(), plain.c_str());
+        }
     }
     state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
+// The end of the job's replacement alone, on a file of the 100,000 entries' size: the
+// temporary file is written untimed, then Commit syncs it, renames it over the playlist and
+// syncs the folder.
+void BM_SyncAndRename(benchmark::State& state) {
+    Fixture& fixture = TheFixture();
+    const std::string target = fixture.root + "/music/lists/synced.m3u";
+    std::string bytes;
+    {
+        CPlaylist playlist;
+        FillUntagged(playlist, fixture.root);
+        SetPropertyInt(property::kReadID3Tags, 0);
+        RunJob(playlist);
+        std::ifstream in(fixture.root + "/music/lists/big.m3u", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        CFileReplacement replacement;
+        if (!replacement.Begin(target) ||
+            write(replacement.GetDescriptor(), bytes.data(), bytes.size()) !=
+                static_cast<ssize_t>(bytes.size())) {
+            state.SkipWithError("could not write the temporary file");
+            break;
+        }
+        state.ResumeTiming();
+        if (!replacement.Commit()) {
+            state.SkipWithError("commit failed");
+            break;
+        }
+    }
 }
 
 void BM_Create5000Tagged(benchmark::State& state) {
@@ -230,12 +296,15 @@ void BM_Create5000Tagged(benchmark::State& state) {
     FillTagged(playlist, fixture.mp3Files, fixture.root);
     SetPropertyInt(property::kReadID3Tags, 1);
     for (auto _ : state) {
+        DropPagesIfCold(state, fixture);
         if (RunJob(playlist) != CCreationJob::kContinue) {
             state.SkipWithError("job failed");
             break;
         }
     }
-    AddPeak(state, "tagged");
+    if (state.range(0) == 0) {
+        AddPeak(state, "tagged");
+    }
 }
 
 void BM_IoFloor5000(benchmark::State& state) {
@@ -244,6 +313,7 @@ void BM_IoFloor5000(benchmark::State& state) {
     std::vector<char> head(16384);
     char tail[256];
     for (auto _ : state) {
+        DropPagesIfCold(state, fixture);
         for (const std::string& file : fixture.mp3Files) {
             const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
             struct stat info {};
@@ -279,6 +349,7 @@ void BM_LoadOnly5000(benchmark::State& state) {
     Fixture& fixture = TheFixture();
     fixture.MakeMp3Files();
     for (auto _ : state) {
+        DropPagesIfCold(state, fixture);
         for (const std::string& file : fixture.mp3Files) {
             MP3FileInfo info;
             benchmark::DoNotOptimize(info.Load(file));
@@ -287,11 +358,17 @@ void BM_LoadOnly5000(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Create100000Untagged)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlainWriteOfTheSameBytes)->Arg(0)->Arg(65536)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainWriteOfTheSameBytes)
+    ->Args({0, 0})
+    ->Args({65536, 0})
+    ->Args({0, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SyncAndRename)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTheEntriesOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Create5000Tagged)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IoFloor5000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadOnly5000)->Unit(benchmark::kMillisecond);
+// Argument 0 warm, 1 cold.
+BENCHMARK(BM_Create5000Tagged)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IoFloor5000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadOnly5000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The child of PeakKiB: one job over the fixture's files, then exit.
 int RunPeakChild(const std::string& which, const std::string& root) {
@@ -314,97 +391,35 @@ int RunPeakChild(const std::string& which, const std::string& root) {
     return done ? 0 : 1;
 }
 
-// Keeps the time per iteration of every repetition, by benchmark name, for the ratios.
-class TimesReporter : public benchmark::ConsoleReporter {
-public:
-    struct Times {
-        std::vector<double> real;
-        std::vector<double> cpu;
-    };
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
-                Times& times = m_times[run.run_name.function_name +
-                                       (run.run_name.args.empty() ? "" : "/" + run.run_name.args)];
-                times.real.push_back(run.GetAdjustedRealTime());
-                times.cpu.push_back(run.GetAdjustedCPUTime());
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    const Times* Find(const std::string& name) const {
-        const auto found = m_times.find(name);
-        return found == m_times.end() ? nullptr : &found->second;
-    }
-
-private:
-    std::map<std::string, Times> m_times;
-};
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
-
-double Best(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
-}
-
-// One line per clock: the ratio of the medians and of the best repetitions.
-void PrintRatio(const TimesReporter& reporter, const char* what, const std::string& measured,
-                const std::string& base, const char* limit) {
-    const TimesReporter::Times* top = reporter.Find(measured);
-    const TimesReporter::Times* bottom = reporter.Find(base);
-    if (top == nullptr || bottom == nullptr) {
-        return;
-    }
-    std::printf("%s (%s / %s)%s:\n", what, measured.c_str(), base.c_str(), limit);
-    std::printf("  wall: median %.2f, best %.2f\n", Median(top->real) / Median(bottom->real),
-                Best(top->real) / Best(bottom->real));
-    std::printf("  CPU:  median %.2f, best %.2f\n", Median(top->cpu) / Median(bottom->cpu),
-                Best(top->cpu) / Best(bottom->cpu));
-}
-
-// The repetitions and their interleaving, unless the command line chooses them.
-std::vector<char*> WithDefaultRepetitions(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    static char repetitions[] = "--benchmark_repetitions=9";
-    static char interleaving[] = "--benchmark_enable_random_interleaving=true";
-    const bool chosen = std::any_of(args.begin(), args.end(), [](const char* arg) {
-        return std::strncmp(arg, "--benchmark_repetitions", 23) == 0;
-    });
-    if (!chosen) {
-        args.push_back(repetitions);
-        args.push_back(interleaving);
-    }
-    args.push_back(nullptr);
-    return args;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    using namespace bench_ratios;
     g_self = fs::canonical("/proc/self/exe").string();
     if (argc == 3 && std::string(argv[1]).rfind("--peak=", 0) == 0) {
         return RunPeakChild(std::string(argv[1]).substr(7), argv[2]);
     }
-    std::vector<char*> args = WithDefaultRepetitions(argc, argv);
-    int count = static_cast<int>(args.size()) - 1;
-    benchmark::Initialize(&count, args.data());
-    TimesReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nRatios:\n");
-    PrintRatio(reporter, "100,000 entries without tags against a plain buffered write",
-               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0", " (limit 1.5)");
-    PrintRatio(reporter, "the same against a write with the writer's 64 KiB buffer",
-               "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/65536", "");
-    PrintRatio(reporter, "reading the entries alone against the plain write",
-               "BM_ReadTheEntriesOnly", "BM_PlainWriteOfTheSameBytes/0", "");
-    PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor", "BM_Create5000Tagged",
-               "BM_IoFloor5000", " (goal 2)");
-    PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor", "BM_LoadOnly5000",
-               "BM_IoFloor5000", "");
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, [](const TimesReporter& reporter) {
+        PrintRatio(reporter, "100,000 entries without tags against a plain buffered write",
+                   "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0/0", " (limit 1.5)");
+        PrintRatio(reporter, "the same against a write with the writer's 64 KiB buffer",
+                   "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/65536/0", "");
+        PrintRatio(reporter, "the same against the plain write synced and renamed like the job's",
+                   "BM_Create100000Untagged", "BM_PlainWriteOfTheSameBytes/0/1", "");
+        PrintRatio(reporter, "the job's sync and rename alone against the plain write",
+                   "BM_SyncAndRename", "BM_PlainWriteOfTheSameBytes/0/0", "");
+        PrintDifferenceRatio(reporter, "the job less its sync and rename against the plain write",
+                             "BM_Create100000Untagged", "BM_SyncAndRename",
+                             "BM_PlainWriteOfTheSameBytes/0/0");
+        PrintRatio(reporter, "reading the entries alone against the plain write",
+                   "BM_ReadTheEntriesOnly", "BM_PlainWriteOfTheSameBytes/0/0", "");
+        PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, warm",
+                   "BM_Create5000Tagged/0", "BM_IoFloor5000/0", "");
+        PrintRatio(reporter, "5,000 MP3 files with tags against the I/O floor, cold",
+                   "BM_Create5000Tagged/1", "BM_IoFloor5000/1", " (goal 2)");
+        PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor, warm",
+                   "BM_LoadOnly5000/0", "BM_IoFloor5000/0", "");
+        PrintRatio(reporter, "MP3FileInfo::Load alone against the I/O floor, cold",
+                   "BM_LoadOnly5000/1", "BM_IoFloor5000/1", "");
+    });
 }

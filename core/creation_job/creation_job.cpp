@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/creation_job/entry_text.h"
+#include "core/creation_job/progress_text.h"
 #include "core/mp3_info/mp3_file_info.h"
 #include "core/mp3_info/title_mask.h"
 #include "core/path/path.h"
@@ -27,134 +29,6 @@ constexpr PathStyle kStyle = kNativePathStyle;
 // How many entries ahead of the one being written their memory is asked for.
 constexpr int kPrefetchDistance = 4;
 
-// The values of one entry, by the names of the template tags. The path is given in the
-// pieces it is made of (folder part, name, dot, extension), so that it is written without
-// being put together first.
-struct EntryValues {
-    std::string_view track;
-    std::string_view filePath[4];
-    std::string_view fileName;
-    std::string_view title;
-    std::string_view length;
-};
-
-// An entry template taken apart once into literal pieces (already in the file's CR LF form)
-// and the tags between them, so that writing an entry searches nothing: neither the
-// template again, nor an inserted value. A path may hold "<TITLE/>" (a folder "<TITLE" with
-// a file ">.mp3" in it) and a title taken from a tag may hold "<LENGTH/>"; both reach the
-// playlist as they are, which ReplaceTags, searching its own insertions, would not give.
-// The values go into the file byte for byte: the job makes sure none holds a line break.
-class EntryTemplate {
-public:
-    explicit EntryTemplate(std::string_view text) {
-        static constexpr std::string_view kTags[] = {"<TRACK/>", "<FILEPATH/>", "<FILENAME/>",
-                                                     "<TITLE/>", "<LENGTH/>"};
-        std::string literal;
-        std::size_t pos = 0;
-        while (pos < text.size()) {
-            int found = -1;
-            if (text[pos] == '<') {
-                for (int t = 0; t < 5; ++t) {
-                    if (text.substr(pos, kTags[t].size()) == kTags[t]) {
-                        found = t;
-                        break;
-                    }
-                }
-            }
-            if (found < 0) {
-                literal.push_back(text[pos++]);
-                continue;
-            }
-            m_pieces.push_back({ToFileText(literal), static_cast<Tag>(found)});
-            literal.clear();
-            pos += kTags[found].size();
-        }
-        m_pieces.push_back({ToFileText(literal), Tag::kNone});
-    }
-    // False when the file failed (then or before: a failure stays).
-    bool WriteTo(CPlaylistFileWriter& file, const EntryValues& values) const {
-        bool good = true;
-        for (const Piece& piece : m_pieces) {
-            good = file.WriteBytes(piece.literal);
-            switch (piece.tag) {
-                case Tag::kTrack:
-                    good = file.WriteBytes(values.track);
-                    break;
-                case Tag::kFilePath:
-                    for (const std::string_view part : values.filePath) {
-                        good = file.WriteBytes(part);
-                    }
-                    break;
-                case Tag::kFileName:
-                    good = file.WriteBytes(values.fileName);
-                    break;
-                case Tag::kTitle:
-                    good = file.WriteBytes(values.title);
-                    break;
-                case Tag::kLength:
-                    good = file.WriteBytes(values.length);
-                    break;
-                case Tag::kNone:
-                    break;
-            }
-        }
-        return good;
-    }
-
-private:
-    enum class Tag { kTrack, kFilePath, kFileName, kTitle, kLength, kNone };
-    struct Piece {
-        std::string literal;
-        Tag tag;  // the value after the literal
-    };
-    std::vector<Piece> m_pieces;
-};
-
-// The text split at every "<NUMBER/>", so that the progress text of each entry is put
-// together without searching the text again. The number is digits only, so this gives
-// what ReplaceTags gives.
-std::vector<std::string> SplitAtNumber(const std::string& text) {
-    static constexpr std::string_view kTag = "<NUMBER/>";
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t found = text.find(kTag, start);
-        if (found == std::string::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, found - start));
-        start = found + kTag.size();
-    }
-}
-
-// Whether the text holds a CR or an LF, tested eight bytes at a time: this runs for the
-// name and extension of every entry, and most are shorter than a call of memchr is worth.
-bool HasLineBreak(std::string_view text) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighs = 0x8080808080808080u;
-    // A word has a zero byte exactly when (w - ones) & ~w & highs is non-zero.
-    auto hasByte = [](std::uint64_t word, unsigned char byte) {
-        const std::uint64_t x = word ^ (kOnes * byte);
-        return ((x - kOnes) & ~x & kHighs) != 0;
-    };
-    const char* data = text.data();
-    std::size_t left = text.size();
-    for (; left >= 8; data += 8, left -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data, 8);
-        if (hasByte(word, '\n') || hasByte(word, '\r')) {
-            return true;
-        }
-    }
-    for (; left > 0; ++data, --left) {
-        if (*data == '\n' || *data == '\r') {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The folder as the file system resolves it (links followed, "." and ".." gone); empty when
 // it cannot be resolved.
 std::string RealFolder(const std::string& folder) {
@@ -165,6 +39,29 @@ std::string RealFolder(const std::string& folder) {
     std::string result(resolved);
     free(resolved);
     return result;
+}
+
+// The system's own words for an error number, in the language it gives them.
+std::string SystemReason(int error) {
+    char buffer[256];
+    return strerror_r(error, buffer, sizeof buffer);
+}
+
+// A large playlist does not fit the cache, and the entries and their texts lie scattered on
+// the heap: ask for the texts of an entry a few places ahead and for the entry after it now,
+// so that they arrive while this entry is written instead of stalling the loop when it gets
+// there. Moves ahead on by one.
+void PrefetchAhead(const CPlaylistElement*& ahead) {
+    if (ahead == nullptr) {
+        return;
+    }
+    __builtin_prefetch(ahead->GetFolder().data());
+    __builtin_prefetch(ahead->GetName().data());
+    ahead = ahead->GetNext();
+    // An entry spans two or three cache lines, and its extension is in the last.
+    const char* bytes = reinterpret_cast<const char*>(ahead);
+    __builtin_prefetch(bytes);
+    __builtin_prefetch(bytes + sizeof(CPlaylistElement) - 1);
 }
 
 }  // namespace
@@ -187,41 +84,6 @@ unsigned ErrorNotifyMessage() {
     return message;
 }
 
-namespace {
-
-// A progress text block: the length, then the bytes, made with new char[].
-constexpr std::size_t kTextHeader = sizeof(std::size_t);
-
-char* NewTextBlock(std::size_t size) {
-    char* block = new char[kTextHeader + size];
-    std::memcpy(block, &size, kTextHeader);
-    return block;
-}
-
-}  // namespace
-
-std::intptr_t MakeProgressText(std::string_view text) {
-    char* block = NewTextBlock(text.size());
-    std::memcpy(block + kTextHeader, text.data(), text.size());
-    return reinterpret_cast<std::intptr_t>(block);
-}
-
-std::unique_ptr<std::string> TakeProgressText(std::intptr_t lParam) {
-    if (lParam == 0) {
-        return nullptr;
-    }
-    const char* block = reinterpret_cast<const char*>(lParam);
-    std::size_t size;
-    std::memcpy(&size, block, kTextHeader);
-    auto text = std::make_unique<std::string>(block + kTextHeader, size);
-    FreeProgressText(lParam);
-    return text;
-}
-
-void FreeProgressText(std::intptr_t lParam) {
-    delete[] reinterpret_cast<char*>(lParam);
-}
-
 CCreationJob::CCreationJob(CPlaylist& playlist, platform::IMessageTarget& target,
                            platform::CManualResetEvent& cancelEvent,
                            platform::CManualResetEvent& continueEvent)
@@ -236,24 +98,24 @@ void CCreationJob::PostMark(Mark mark) {
     m_target.PostMessage(ProgressMarkMessage(), mark, 0);
 }
 
-void CCreationJob::PostInfo(int percent, const std::string& text) {
-    PostText(percent, MakeProgressText(text));
+void CCreationJob::PostInfo(int percent, std::string text) {
+    m_target.Post(platform::CMessage(ProgressInfoMessage(), static_cast<std::uintptr_t>(percent), 0,
+                                     std::move(text)));
 }
 
-void CCreationJob::PostText(int percent, std::intptr_t text) {
-    m_target.PostMessage(ProgressInfoMessage(), static_cast<std::uintptr_t>(percent), text);
-}
-
-int CCreationJob::Fail(const std::string& key, const std::string& filePath) {
+int CCreationJob::Fail(const std::string& key, int error, const std::string& filePath) {
     m_errorText = filePath.empty() ? GetText(key) : ReplaceTags(GetText(key), "FILEPATH", filePath);
+    if (error != 0) {
+        m_errorText += "\n" + SystemReason(error);
+    }
     return kFailed;
 }
 
 void CCreationJob::CloseAfterFailure() {
-    // The file is broken either way; what matters is that the descriptor goes and that the
-    // failure already reported is not reported twice.
-    if (m_file && m_file->IsOpen()) {
-        m_file->Close();
+    // The failure is reported already; what matters is that the old playlist stays as it
+    // was and that no temporary file is left behind.
+    if (m_file) {
+        m_file->Discard();
     }
 }
 
@@ -265,27 +127,62 @@ int CCreationJob::Prepare() {
     if (!m_format) {
         return Fail("IDS_TL_MB_ERR_INVALID_PLAYLIST_FORMAT");
     }
+    ReadSettings();
+    if (const int result = CheckEntryPaths(); result != kContinue) {
+        return result;
+    }
+    if (const int result = MakeFolder(); result != kContinue) {
+        return result;
+    }
+    return OpenFile();
+}
+
+void CCreationJob::ReadSettings() {
     m_readTags =
         m_overrides.readTags ? *m_overrides.readTags : GetPropertyInt(property::kReadID3Tags) != 0;
     m_relative = m_overrides.relative ? *m_overrides.relative
                                       : GetPropertyString(property::kSaveMode) == "Relative";
     m_titleMask =
         m_overrides.titleMask ? *m_overrides.titleMask : GetPropertyString(property::kTitleMask);
+}
 
+int CCreationJob::CheckEntryPaths() {
+    // A line break would split the entry into lines a player reads as other entries. Every
+    // path is checked before anything is written, so a refused request changes nothing.
+    const std::string* lastFolder = nullptr;
+    for (const CPlaylistElement* entry = m_playlist.PeekHead(); entry != nullptr;
+         entry = entry->GetNext()) {
+        // Entries of one folder follow each other: its text is checked once.
+        const bool sameFolder = lastFolder != nullptr && *lastFolder == entry->GetFolder();
+        if ((!sameFolder && HasLineBreak(entry->GetFolder())) || HasLineBreak(entry->GetName()) ||
+            HasLineBreak(entry->GetExtension())) {
+            return Fail("IDS_TL_MB_ERR_INVALID_ENTRY_PATH", 0,
+                        ShowLineBreaks(entry->GetFullPath()));
+        }
+        lastFolder = &entry->GetFolder();
+    }
+    return kContinue;
+}
+
+int CCreationJob::MakeFolder() {
     m_folder = AddSeparator(m_playlist.GetFolder(), kStyle);
     if (!CPath(m_folder, true, kStyle).Exists()) {
         // One level only, as the folder dialog offers it; a missing parent is an error.
         if (mkdir(RemoveSeparator(m_folder, kStyle).c_str(), 0777) != 0) {
-            return Fail("IDS_TL_MB_ERR_CREATE_PLAYLIST_FOLDER");
+            return Fail("IDS_TL_MB_ERR_CREATE_PLAYLIST_FOLDER", errno);
         }
     }
     m_realFolder = RealFolder(m_folder);
     m_hasLastEntryFolder = false;
     m_prefixes.clear();
+    return kContinue;
+}
 
+int CCreationJob::OpenFile() {
     m_file = std::make_unique<CPlaylistFileWriter>();
-    if (!m_file->Open(m_overrides.filePath ? *m_overrides.filePath : m_playlist.GetFilePath())) {
-        return Fail("IDS_TL_MB_ERR_OPEN_PLAYLIST_FILE");
+    if (!m_file->OpenReplacement(m_overrides.filePath ? *m_overrides.filePath
+                                                      : m_playlist.GetFilePath())) {
+        return Fail("IDS_TL_MB_ERR_OPEN_PLAYLIST_FILE", m_file->GetErrorNumber());
     }
     return kContinue;
 }
@@ -303,7 +200,6 @@ const std::string& CCreationJob::EntryPath(const CPlaylistElement& entry) {
     m_lastEntryFolder = entryFolder;
     m_hasLastEntryFolder = true;
     m_lastEntryPrefix = m_relative ? RelativePrefix(entryFolder) : entryFolder;
-    m_lastEntryPrefixHasLineBreak = HasLineBreak(m_lastEntryPrefix);
     return m_lastEntryPrefix;
 }
 
@@ -333,37 +229,15 @@ int CCreationJob::Create() {
     PostMark(kMarkCreation);
     const std::int32_t count = m_playlist.GetCount();
     const std::string total = IntToText(count);
-    const std::vector<std::string> progressParts = SplitAtNumber(
-        ReplaceTags(GetText("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_CREATE"), "TOTAL", total));
-    std::size_t fixedLength = 0;
-    for (const std::string& part : progressParts) {
-        fixedLength += part.size();
-    }
-    // Each text is a block of its own for the receiver, made in one allocation.
-    auto progressText = [&progressParts, fixedLength](std::string_view number) {
-        const std::size_t size = fixedLength + (progressParts.size() - 1) * number.size();
-        char* block = NewTextBlock(size);
-        char* to = block + kTextHeader;
-        to = std::copy(progressParts[0].begin(), progressParts[0].end(), to);
-        for (std::size_t k = 1; k < progressParts.size(); ++k) {
-            to = std::copy(number.begin(), number.end(), to);
-            to = std::copy(progressParts[k].begin(), progressParts[k].end(), to);
-        }
-        return reinterpret_cast<std::intptr_t>(block);
-    };
+    const CProgressText progress(GetText("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_CREATE"), total);
     const double step = 90.0 / static_cast<double>(count);
-    PostText(5, progressText("0"));
+    PostInfo(5, progress.For("0"));
 
     if (!m_file->Write(m_format->GetHeader())) {
-        return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
+        return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE", m_file->GetErrorNumber());
     }
-    const EntryTemplate entryTemplate(m_format->GetEntryTemplate());
-    const EntryTemplate taggedTemplate(m_format->GetTaggedEntryTemplate());
-    // Kept across entries so that their memory is reused.
-    std::string title;
-    std::string length;
-    std::string fileName;
-    EntryValues values;
+    m_entryTemplate.emplace(m_format->GetEntryTemplate());
+    m_taggedTemplate.emplace(m_format->GetTaggedEntryTemplate());
 
     const CPlaylistElement* ahead = count > 0 ? m_playlist.GetAt(0) : nullptr;
     for (int k = 0; k < kPrefetchDistance && ahead != nullptr; ++k) {
@@ -374,97 +248,96 @@ int CCreationJob::Create() {
         if (entry == nullptr) {
             return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
         }
-        // A large playlist does not fit the cache, and the entries and their texts lie
-        // scattered on the heap: ask for the texts of an entry a few places ahead and for
-        // the entry after it now, so that they arrive while this entry is written instead
-        // of stalling the loop when it gets there.
-        if (ahead != nullptr) {
-            __builtin_prefetch(ahead->GetFolder().data());
-            __builtin_prefetch(ahead->GetName().data());
-            ahead = ahead->GetNext();
-            // An entry spans two or three cache lines, and its extension is in the last.
-            const char* bytes = reinterpret_cast<const char*>(ahead);
-            __builtin_prefetch(bytes);
-            __builtin_prefetch(bytes + sizeof(CPlaylistElement) - 1);
-        }
+        PrefetchAhead(ahead);
         char trackDigits[12];
         const std::string_view track(
             trackDigits,
             static_cast<std::size_t>(
                 std::to_chars(trackDigits, trackDigits + sizeof trackDigits, i + 1).ptr -
                 trackDigits));
-
-        values.track = track;
-        values.filePath[0] = EntryPath(*entry);
-        // The file name as GetFileName gives it; only a name without extension needs that
-        // call, to tell "take" from "take.".
-        if (entry->GetExtension().empty()) {
-            fileName = entry->GetFileName();
-            values.filePath[1] = fileName;
-            values.filePath[2] = {};
-            values.filePath[3] = {};
-        } else {
-            values.filePath[1] = entry->GetName();
-            values.filePath[2] = ".";
-            values.filePath[3] = entry->GetExtension();
+        if (const int result = WriteEntry(*entry, track); result != kContinue) {
+            return result;
         }
-        values.fileName = entry->GetName();
-        values.title = m_titleMask;
-        values.length = {};
-
-        const EntryTemplate* pattern = &entryTemplate;
-        if (m_readTags && platform::Utf8ToLower(entry->GetExtension()) == "mp3") {
-            // Always the absolute path: the relative one is relative to the playlist.
-            MP3FileInfo info;
-            if (info.Load(entry->GetFullPath())) {
-                length = IntToText(info.GetLength());
-                title =
-                    ExpandTitleMask(m_titleMask, info.GetArtist(), info.GetTitle(), info.GetAlbum(),
-                                    info.GetYear(), info.GetGenre(), info.GetTrack());
-                values.title = title;
-                values.length = length;
-                pattern = &taggedTemplate;
-            }
-        }
-        // A line break would split the entry into lines a player reads as other entries.
-        // The folder part is checked once per folder; the name is checked on its own, as it
-        // is also the file name value.
-        const bool tagged = pattern == &taggedTemplate;
-        if (m_lastEntryPrefixHasLineBreak || HasLineBreak(entry->GetName()) ||
-            HasLineBreak(entry->GetExtension()) || (tagged && HasLineBreak(values.title))) {
-            return Fail("IDS_TL_MB_ERR_INVALID_ENTRY_PATH", entry->GetFullPath());
-        }
-        if (!pattern->WriteTo(*m_file, values)) {
-            return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
-        }
-
         const int percent = static_cast<int>(static_cast<double>(i + 1) * step + 5.0);
-        PostText(percent, progressText(track));
-
-        while (true) {
-            const int which = platform::WaitForEither(m_cancelEvent, m_continueEvent);
-            if (which == 0) {
-                return kCancelled;
-            }
-            if (which == 1) {
-                break;
-            }
+        PostInfo(percent, progress.For(track));
+        if (const int result = WaitBetweenEntries(); result != kContinue) {
+            return result;
         }
     }
 
     if (!m_file->Write(ReplaceTags(m_format->GetFooter(), "TRACKCOUNT", total))) {
-        return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
+        return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE", m_file->GetErrorNumber());
     }
     return kContinue;
+}
+
+int CCreationJob::WriteEntry(const CPlaylistElement& entry, std::string_view track) {
+    m_values.track = track;
+    m_values.filePath[0] = EntryPath(entry);
+    // The file name as GetFileName gives it; only a name without extension needs that call,
+    // to tell "take" from "take.".
+    if (entry.GetExtension().empty()) {
+        m_fileName = entry.GetFileName();
+        m_values.filePath[1] = m_fileName;
+        m_values.filePath[2] = {};
+        m_values.filePath[3] = {};
+    } else {
+        m_values.filePath[1] = entry.GetName();
+        m_values.filePath[2] = ".";
+        m_values.filePath[3] = entry.GetExtension();
+    }
+    m_values.fileName = entry.GetName();
+    m_values.title = m_titleMask;
+    m_values.length = {};
+
+    const CEntryTemplate* pattern = &*m_entryTemplate;
+    if (ReadTags(entry)) {
+        m_values.title = m_title;
+        m_values.length = m_length;
+        pattern = &*m_taggedTemplate;
+    }
+    if (!pattern->WriteTo(*m_file, m_values)) {
+        return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE", m_file->GetErrorNumber());
+    }
+    return kContinue;
+}
+
+bool CCreationJob::ReadTags(const CPlaylistElement& entry) {
+    if (!m_readTags || platform::Utf8ToLower(entry.GetExtension()) != "mp3") {
+        return false;
+    }
+    // Always the absolute path: the relative one is relative to the playlist.
+    MP3FileInfo info;
+    if (!info.Load(entry.GetFullPath())) {
+        return false;
+    }
+    m_length = IntToText(info.GetLength());
+    m_title = ExpandTitleMask(m_titleMask, info.GetArtist(), info.GetTitle(), info.GetAlbum(),
+                              info.GetYear(), info.GetGenre(), info.GetTrack());
+    // A tag is anyone's text: a line break in it must not end the entry's line.
+    BlankControlCharacters(m_title);
+    return true;
+}
+
+int CCreationJob::WaitBetweenEntries() {
+    while (true) {
+        const int which = platform::WaitForEither(m_cancelEvent, m_continueEvent);
+        if (which == 0) {
+            return kCancelled;
+        }
+        if (which == 1) {
+            return kContinue;
+        }
+    }
 }
 
 int CCreationJob::Finish() {
     PostMark(kMarkFinishing);
     PostInfo(95, GetText("IDS_TL_CREATE_PLAYLIST_PROGRESS_INFO_FINISH"));
     // Buffered bytes meet a full disk only here: a playlist that did not reach the disk
-    // whole is a failure, and it is not counted.
+    // whole is a failure, and it is not counted. Only a complete file takes the name.
     if (!m_file->Close()) {
-        return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE");
+        return Fail("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE", m_file->GetErrorNumber());
     }
     // Both counters in one write of the store.
     AddToPropertyInts({{property::kTotalPlaylists.Name(), 1},
@@ -480,7 +353,8 @@ int CCreationJob::Complete() {
 
 void CCreationJob::Cancelled() {
     PostInfo(0, GetText("IDS_TL_PLAYLIST_CREATION_CANCELLED"));
-    // The file keeps what was written: header and the entries so far, no footer.
+    // What was written takes the playlist's name: the header and the entries so far, no
+    // footer. Should even that fail, the old playlist stays as it was.
     if (m_file && m_file->IsOpen()) {
         m_file->Close();
     }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/creation_job/entry_template.h"
 #include "core/formats/playlist_file_writer.h"
 #include "core/formats/playlist_format.h"
 #include "platform/events/events.h"
@@ -16,9 +17,14 @@ class CPlaylist;
 class CPlaylistElement;
 
 // Writes one playlist file from a playlist, on the worker thread of the progress dialog:
-// preparation (settings, format, folder, file), the entries, the footer and the usage
-// counters, reported step by step through three posted messages. Between two entries the
-// job waits for the continue or the cancel event, so the user can pause and cancel it.
+// preparation (settings, format, the entries' paths, folder, file), the entries, the footer
+// and the usage counters, reported step by step through three posted messages. Between two
+// entries the job waits for the continue or the cancel event, so the user can pause and
+// cancel it.
+//
+// The playlist is written as a replacement (CPlaylistFileWriter::OpenReplacement): until
+// the creation completes, or is cancelled, the file of that name stays as it was, and a
+// failure never leaves a torn playlist behind.
 class CCreationJob {
 public:
     // Results of the steps.
@@ -48,7 +54,8 @@ public:
     int Create();
     int Finish();
     int Complete();
-    // Reports the cancellation and closes the partly written file (which is kept).
+    // Reports the cancellation; the entries written so far (header, no footer) take the
+    // playlist's name.
     void Cancelled();
 
     // The thread body: Prepare, Create, Finish, Complete; on a cancellation Cancelled, on a
@@ -72,11 +79,26 @@ public:
 
 private:
     void PostMark(Mark mark);
-    void PostInfo(int percent, const std::string& text);
-    // Posts a text made with MakeProgressText; the receiver owns it from here.
-    void PostText(int percent, std::intptr_t text);
-    int Fail(const std::string& key, const std::string& filePath = {});
+    void PostInfo(int percent, std::string text);
+    // Sets the error text: the table's text (FILEPATH filled when given) and, when the
+    // system gave a reason, that reason on a line of its own. Returns kFailed.
+    int Fail(const std::string& key, int error = 0, const std::string& filePath = {});
     void CloseAfterFailure();
+
+    // The steps of Prepare.
+    void ReadSettings();
+    int CheckEntryPaths();
+    int MakeFolder();
+    int OpenFile();
+
+    // The steps of Create.
+    int WriteEntry(const CPlaylistElement& entry, std::string_view track);
+    // Fills m_title and m_length from the entry's tags; false when the entry is written
+    // without them.
+    bool ReadTags(const CPlaylistElement& entry);
+    // Waits after an entry until the user lets the job go on (kContinue) or cancels it.
+    int WaitBetweenEntries();
+
     const std::string& EntryPath(const CPlaylistElement& entry);
     // The relative form of an entry folder when it leads there, else the folder; each
     // folder is resolved once per job.
@@ -101,26 +123,24 @@ private:
     // find them in the map.
     std::string m_lastEntryFolder;
     std::string m_lastEntryPrefix;
-    bool m_lastEntryPrefixHasLineBreak = false;  // checked once per prefix, not per entry
     bool m_hasLastEntryFolder = false;
     std::unordered_map<std::string, std::string> m_prefixes;
+
+    // The entry templates of the format, taken apart once per creation, and the texts of
+    // the entry being written, kept across entries so that their memory is reused.
+    std::optional<CEntryTemplate> m_entryTemplate;
+    std::optional<CEntryTemplate> m_taggedTemplate;
+    EntryValues m_values;
+    std::string m_title;
+    std::string m_length;
+    std::string m_fileName;
 };
 
 // The numbers of the three registered messages the job posts:
 // "UWM_PROGRESS_MARK-{E95F2F3A-E3E7-4709-A55E-E0AF93164C4B}" (wParam a Mark, lParam 0),
-// "UWM_PROGRESS_INFO-{4EE43259-34B0-40e9-894B-26A86600CD90}" (wParam the percent, lParam a
-// newly allocated progress text that the receiver owns: take it with TakeProgressText or
-// free it with FreeProgressText),
+// "UWM_PROGRESS_INFO-{4EE43259-34B0-40e9-894B-26A86600CD90}" (wParam the percent, lParam 0;
+// the progress text travels in the message and belongs to it),
 // "UWM_ERROR_NOTIFY-{09D83AEA-4442-4f06-8521-C5E46A2E4B0B}" (0, 0; the text is GetErrorText).
 unsigned ProgressMarkMessage();
 unsigned ProgressInfoMessage();
 unsigned ErrorNotifyMessage();
-
-// A progress text is one block holding its length and its bytes: the job posts one for
-// every entry, and one allocation is half the cost of a std::string made with new.
-// Makes the lParam of an info message.
-std::intptr_t MakeProgressText(std::string_view text);
-// Takes ownership of the text that an info message carries (null for a 0 lParam).
-std::unique_ptr<std::string> TakeProgressText(std::intptr_t lParam);
-// Frees the text of an info message that will not be shown.
-void FreeProgressText(std::intptr_t lParam);

@@ -122,3 +122,14 @@ bool ListFolderFiles(const std::string& folder, std::vector<std::string>& list) 
     }
     return !list.empty();
 }
+
+bool ExpandFolder(const std::string& folder, const FileTypeList& activeTypes,
+                  std::vector<std::string>& list) {
+    ListFolderFiles(folder, list);
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&activeTypes](const std::string& path) {
+                                  return !IsActiveFileType(GetFileExtension(path), activeTypes);
+                              }),
+               list.end());
+    return !list.empty();
+}

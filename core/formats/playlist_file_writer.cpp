@@ -1,10 +1,13 @@
 #include "core/formats/playlist_file_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "core/formats/file_replacement.h"
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
@@ -13,29 +16,49 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 CPlaylistFileWriter::CPlaylistFileWriter() : m_buffer(kBufferSize) {}
 
 CPlaylistFileWriter::~CPlaylistFileWriter() {
-    if (IsOpen()) {
+    if (m_replacement) {
+        Discard();
+    } else if (IsOpen()) {
         Close();
     }
+}
+
+bool CPlaylistFileWriter::Begin(int fd) {
+    m_failed = fd < 0;
+    m_error = fd < 0 ? m_error : 0;
+    m_used = 0;
+    m_fd = fd;
+    return fd >= 0;
 }
 
 bool CPlaylistFileWriter::Open(const std::string& path) {
     if (IsOpen()) {
         return false;
     }
-    m_failed = false;
-    m_error = 0;
-    m_used = 0;
     int fd;
     do {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        m_error = errno;
-        m_failed = true;
+    m_error = fd < 0 ? errno : 0;
+    return Begin(fd);
+}
+
+bool CPlaylistFileWriter::OpenReplacement(const std::string& path) {
+    if (IsOpen()) {
         return false;
     }
-    m_fd = fd;
-    return true;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        return Open(path);
+    }
+    auto replacement = std::make_unique<CFileReplacement>();
+    if (!replacement->Begin(path)) {
+        m_error = replacement->GetErrorNumber();
+        return Begin(-1);
+    }
+    const int fd = replacement->GetDescriptor();
+    m_replacement = std::move(replacement);
+    return Begin(fd);
 }
 
 bool CPlaylistFileWriter::WriteOut(const char* data, std::size_t size) {
@@ -125,15 +148,34 @@ bool CPlaylistFileWriter::Close() {
         return false;
     }
     const bool flushed = Flush();
-    // close() is not retried on EINTR: on Linux the descriptor is gone either way.
-    const int closed = ::close(m_fd);
-    if (closed != 0 && !m_failed) {
-        m_error = errno;
-        m_failed = true;
+    if (m_replacement) {
+        // The replacement owns the descriptor: it syncs and closes it before the rename.
+        if (flushed && !m_replacement->Commit()) {
+            m_error = m_replacement->GetErrorNumber();
+            m_failed = true;
+        }
+        m_replacement.reset();  // abandons what was not committed
+    } else {
+        // close() is not retried on EINTR: on Linux the descriptor is gone either way.
+        const int closed = ::close(m_fd);
+        if (closed != 0 && !m_failed) {
+            m_error = errno;
+            m_failed = true;
+        }
     }
     m_fd = -1;
     m_used = 0;
     return flushed && !m_failed;
+}
+
+void CPlaylistFileWriter::Discard() {
+    if (m_replacement) {
+        m_replacement.reset();
+    } else if (IsOpen()) {
+        ::close(m_fd);
+    }
+    m_fd = -1;
+    m_used = 0;
 }
 
 std::string ToFileText(std::string_view text) {

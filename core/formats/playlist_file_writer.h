@@ -1,19 +1,27 @@
 #pragma once
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class CFileReplacement;
+
 // Writes a playlist file the way playlist players expect it: every "\n" of the text becomes
-// CR LF, nothing else is changed, no byte-order mark. Opening creates the file or truncates
-// an existing one. Output is buffered; every failure (open, write, flush, close) is reported
-// as false, and once anything failed every later call fails too, Close included, so a
-// caller that checks only Close still learns of a lost write.
+// CR LF, nothing else is changed, no byte-order mark. Output is buffered; every failure
+// (open, write, flush, close) is reported as false, and once anything failed every later
+// call fails too, Close included, so a caller that checks only Close still learns of a lost
+// write.
+//
+// Open writes into the file itself, created or truncated. OpenReplacement leaves the file
+// as it is until Close, which puts the complete new file in its place at once (see
+// CFileReplacement); Discard, or destroying the writer before Close, leaves it untouched.
 class CPlaylistFileWriter {
 public:
     CPlaylistFileWriter();
-    // Closes a file that is still open; a failure at that point can no longer be reported.
+    // Closes a file that is still open (a failure at that point can no longer be reported);
+    // a replacement that was not closed is discarded.
     ~CPlaylistFileWriter();
 
     CPlaylistFileWriter(const CPlaylistFileWriter&) = delete;
@@ -21,6 +29,10 @@ public:
 
     // False when the file cannot be opened for writing or a file is already open.
     bool Open(const std::string& path);
+    // Opens a replacement of the file at path. Where path names no regular file but a
+    // device or a pipe, which cannot be replaced, this writes into it as Open does. False
+    // when the replacement cannot be begun (see CFileReplacement::Begin) or a file is open.
+    bool OpenReplacement(const std::string& path);
     bool IsOpen() const { return m_fd >= 0; }
     // Appends the text with CR LF line ends. False when no file is open or writing failed.
     bool Write(std::string_view text);
@@ -37,8 +49,12 @@ public:
     }
     // Hands the buffered bytes to the system.
     bool Flush();
-    // Flushes and closes. True only when everything since Open reached the file.
+    // Flushes and closes; a replacement then takes the file's place. True only when
+    // everything since Open reached the file (and, for a replacement, the file's name).
     bool Close();
+    // Closes without finishing: a replacement's temporary file is removed and the file keeps
+    // what it held before. A file opened with Open keeps what reached it.
+    void Discard();
     // The system error number of the first failure since Open, 0 when none.
     int GetErrorNumber() const { return m_error; }
 
@@ -70,8 +86,11 @@ private:
     void Append(const char* data, std::size_t size);
     bool WriteOut(const char* data, std::size_t size);
 
+    bool Begin(int fd);
+
     int m_fd = -1;
     int m_error = 0;
+    std::unique_ptr<CFileReplacement> m_replacement;
     bool m_failed = false;
     std::vector<char> m_buffer;
     std::size_t m_used = 0;

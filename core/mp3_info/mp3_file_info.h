@@ -2,7 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
+
+class CMp3FileReader;
 
 // The texts of an MP3FileInfo. Each may be absent, which is different from present and
 // empty only inside the record: every Get of an absent text returns the empty text.
@@ -91,7 +95,19 @@ private:
     static constexpr std::size_t kTextCount = static_cast<std::size_t>(Mp3Text::Url) + 1;
     static std::size_t Index(Mp3Text which) { return static_cast<std::size_t>(which); }
     void SetText(Mp3Text which, std::string text);
+    // Sets the text when there is one.
+    void SetTextIfAny(Mp3Text which, std::optional<std::string> text);
+
+    // The steps of Load.
     bool LoadFile(const std::string& path);
+    // Where the audio starts: behind the ID3v2 tag (of v2Size bytes) and any tag repeated
+    // behind it.
+    static std::int64_t AudioStart(CMp3FileReader& reader, std::optional<std::int64_t> v2Size);
+    // The header's values and texts from the audio between start and end; false when there
+    // is no audio.
+    bool ReadAudio(CMp3FileReader& reader, std::int64_t start, std::int64_t end);
+    void ReadId3v2Texts(const std::vector<std::uint8_t>& tagBytes);
+    void ReadId3v1Texts(const std::vector<std::uint8_t>& v1);
 
     std::string m_filePath;
     bool m_hasLyrics = false;

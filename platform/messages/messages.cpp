@@ -39,9 +39,9 @@ unsigned RegisterMessage(const std::string& name) {
     return number;
 }
 
-void RecordingMessageTarget::PostMessage(unsigned message, std::uintptr_t wParam,
-                                         std::intptr_t lParam) {
-    const PostedMessage posted{message, wParam, lParam};
+void RecordingMessageTarget::Post(CMessage message) {
+    const PostedMessage posted{message.GetNumber(), message.GetWParam(), message.GetLParam(),
+                               message.TakeText()};
     if (m_hook) {
         m_hook(posted);
     }

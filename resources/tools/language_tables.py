@@ -302,6 +302,9 @@ TEXTS = [
     ("IDS_TL_CLI_ERR_SETTINGS_FILE_UNREADABLE",
      r"The settings file <FILEPATH/> cannot be read; no playlist was written.",
      r"Die Einstellungsdatei <FILEPATH/> kann nicht gelesen werden; es wurde keine Playlist geschrieben."),
+    # A named file that the active file types leave out.
+    ("IDS_TL_CLI_WARN_INACTIVE_TYPE", r"Skipped, not an active file type: <FILEPATH/>",
+     r"Übersprungen, kein aktiver Dateityp: <FILEPATH/>"),
 ]
 
 KEY_PATTERN = re.compile(r"IDS_[A-Z0-9_]+")

@@ -1,16 +1,21 @@
+#include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -20,6 +25,8 @@
 #include "tests/platform/registry/windows_export.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/mp3/mp3_gen.h"
+#include "tests/support/program_run.h"
+#include "tests/support/replacement_files.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -28,68 +35,24 @@ namespace fs = std::filesystem;
 
 const std::string kBinary = std::string(TRACKLACE_BINARY_DIR) + "/bin/tracklace-make";
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-void DrainInto(int fd, std::string& into) {
-    char buffer[65536];
-    ssize_t got;
-    while ((got = read(fd, buffer, sizeof buffer)) > 0) {
-        into.append(buffer, static_cast<std::size_t>(got));
-    }
-}
+using Outcome = ProgramOutcome;
 
 std::vector<char*> Argv(std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(kBinary.c_str()));
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    return argv;
+    return ProgramArgv(kBinary, args);
 }
 
 class TracklaceMakeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", m_hive.Path().c_str(), 1);
+        // The system's reasons for a failure in its own words, the ones strerror gives here.
+        setenv("LC_ALL", "C", 1);
         m_root = fs::canonical(m_temp.Path()).string();
     }
 
     // Runs the program in the test's folder with stdout and stderr on pipes (no terminal).
     Outcome Run(std::vector<std::string> args) {
-        int out[2];
-        int err[2];
-        EXPECT_EQ(pipe(out), 0);
-        EXPECT_EQ(pipe(err), 0);
-        std::vector<char*> argv = Argv(args);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            dup2(out[1], 1);
-            dup2(err[1], 2);
-            close(out[0]);
-            close(err[0]);
-            if (chdir(m_root.c_str()) != 0) {
-                _exit(99);
-            }
-            execv(kBinary.c_str(), argv.data());
-            _exit(98);
-        }
-        close(out[1]);
-        close(err[1]);
-        Outcome outcome;
-        std::thread errReader([&] { DrainInto(err[0], outcome.err); });
-        DrainInto(out[0], outcome.out);
-        errReader.join();
-        close(out[0]);
-        close(err[0]);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
-        return outcome;
+        return RunProgram(kBinary, std::move(args), m_root);
     }
 
     std::string Touch(const std::string& relative, const std::string& content = "x") {
@@ -162,7 +125,9 @@ TEST_F(TracklaceMakeTest, FoldersFileTypesAndMissingFiles) {
     Touch("single.wav");
     Outcome made = Run({"-o", "l.m3u", "f", "gone.ogg", "single.wav", "f/notes.txt"});
     ASSERT_EQ(made.status, 0) << made.err;
-    EXPECT_EQ(made.err, "tracklace-make: Skipped, not found: gone.ogg\n");
+    EXPECT_EQ(made.err,
+              "tracklace-make: Skipped, not found: gone.ogg\n"
+              "tracklace-make: Skipped, not an active file type: f/notes.txt\n");
     EXPECT_EQ(ReadFileBytes(m_root + "/l.m3u"),
               WithCrLf("#EXTM3U\n#EXTINF:-1,Track2\n./f/Track2.ogg\n#EXTINF:-1,track10\n"
                        "./f/track10.ogg\n#EXTINF:-1,single\n./single.wav\n"));
@@ -203,7 +168,8 @@ TEST_F(TracklaceMakeTest, ExitStatuses) {
     EXPECT_EQ(deep.status, 1);
     EXPECT_EQ(deep.err,
               "tracklace-make: Der Ordner der Playlist konnte nicht angelegt werden.\n\nBitte "
-              "schließen Sie alle anderen Anwendungen und wiederholen Sie den Vorgang.\n");
+              "schließen Sie alle anderen Anwendungen und wiederholen Sie den Vorgang.\n" +
+                  std::string(strerror(ENOENT)) + "\n");
     if (access("/dev/full", W_OK) == 0) {
         fs::create_symlink("/dev/full", m_root + "/full.m3u");
         const Outcome full = Run({"-f", "-o", "full.m3u", "a.ogg"});
@@ -226,6 +192,12 @@ TEST_F(TracklaceMakeTest, WhatIsWrongWithTheSettingsFileIsSaidInOneLine) {
     EXPECT_EQ(unreadable.err, "tracklace-make: The settings file " + hive +
                                   " cannot be read; no playlist was written.\n");
     EXPECT_FALSE(fs::exists(m_root + "/x.m3u"));
+    // Help and version still answer, with nothing said about the file they do not need.
+    const Outcome help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("-o"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(Run({"--version"}).status, 0);
     fs::remove(hive);
 
     // A damaged file is kept aside, and the playlist is made with the default settings.
@@ -328,6 +300,85 @@ TEST_F(TracklaceMakeTest, CtrlCCancelsBetweenEntriesAndKeepsWhatWasWritten) {
     EXPECT_EQ(written.find("NumberOfEntries"), std::string::npos);
     EXPECT_LT(written.size(), 50000u * 30u);
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), -1);
+}
+
+// Writes bytes to path the way the program does, so that the old playlist is whole when a
+// run starts.
+void PutFile(const std::string& path, const std::string& bytes) {
+    const std::string temporary = path + ".put";
+    std::ofstream(temporary, std::ios::binary) << bytes;
+    fs::rename(temporary, path);
+}
+
+TEST_F(TracklaceMakeTest, AKillAtAnyMomentLeavesTheOldOrTheCompleteNewPlaylist) {
+    // 200 files named 1000 times: 200,000 entries from a short command line.
+    for (int i = 0; i < 200; ++i) {
+        Touch("f/s" + std::to_string(i) + ".ogg");
+    }
+    std::vector<std::string> args = {"-q", "-f", "-o", "big.pls"};
+    args.insert(args.end(), 1000, "f");
+    const std::string playlist = m_root + "/big.pls";
+    const std::string oldBytes =
+        "[playlist]\r\nFile1=old.ogg\r\nNumberOfEntries=1\r\nVersion=2\r\n";
+
+    // How long a run takes here: the shortest of three, so that most moments fall inside one.
+    auto duration = std::chrono::steady_clock::duration::max();
+    for (int run = 0; run < 3; ++run) {
+        const auto started = std::chrono::steady_clock::now();
+        ASSERT_EQ(Run(args).status, 0);
+        duration = std::min(duration, std::chrono::steady_clock::now() - started);
+    }
+    const std::string newBytes = ReadFileBytes(playlist);
+    ASSERT_NE(newBytes.find("File200000=./f/s199.ogg\r\n"), std::string::npos);
+    ASSERT_TRUE(newBytes.ends_with("NumberOfEntries=200000\r\nVersion=2\r\n"));
+
+    std::mt19937 random(std::random_device{}());
+    // Moments from the start to the end of a run, so that the start, every entry, the sync
+    // and the rename all get their share.
+    std::uniform_int_distribution<long long> moment(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(duration).count());
+    int kills = 0;
+    int oldSeen = 0;
+    int newSeen = 0;
+    for (int round = 0; kills < 100 && round < 400; ++round) {
+        PutFile(playlist, oldBytes);
+        std::vector<std::string> runArgs = args;
+        std::vector<char*> argv = Argv(runArgs);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            if (chdir(m_root.c_str()) != 0) {
+                _exit(99);
+            }
+            execv(kBinary.c_str(), argv.data());
+            _exit(98);
+        }
+        const long long wait = moment(random);
+        std::this_thread::sleep_for(std::chrono::microseconds(wait));
+        kill(pid, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        const bool killed = WIFSIGNALED(status);
+        kills += killed ? 1 : 0;
+        ASSERT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+
+        const std::string now = ReadFileBytes(playlist);
+        ASSERT_TRUE(now == oldBytes || now == newBytes)
+            << "after " << wait << " us: " << now.size() << " bytes, not " << oldBytes.size()
+            << " nor " << newBytes.size();
+        (now == oldBytes ? oldSeen : newSeen) += 1;
+        // A killed run leaves at most its own temporary file; the next run removes it.
+        ASSERT_LE(TemporaryFilesIn(m_root).size(), 1u) << "round " << round;
+    }
+    EXPECT_GE(kills, 100);
+    ASSERT_EQ(Run(args).status, 0);
+    EXPECT_EQ(ReadFileBytes(playlist), newBytes);
+    EXPECT_TRUE(TemporaryFilesIn(m_root).empty());
+    std::printf("%d kills while running; %d left the old playlist, %d the new one\n", kills,
+                oldSeen, newSeen);
 }
 
 }  // namespace

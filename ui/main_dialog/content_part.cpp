@@ -212,7 +212,7 @@ bool CTracklaceDlg::InsertEntries(const std::vector<std::string>& paths) {
 
 bool CTracklaceDlg::AddFolderContents(const std::string& folder) {
     std::vector<std::string> files;
-    if (!ListFolderFiles(folder, files)) {
+    if (!ExpandFolder(folder, m_activeFileTypes, files)) {
         return false;
     }
     InsertEntries(files);
@@ -299,7 +299,7 @@ void CTracklaceDlg::OnFilesDropped(const DropNotification& notification) {
         struct stat status {};
         if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
             std::vector<std::string> files;
-            ListFolderFiles(path, files);
+            ExpandFolder(path, m_activeFileTypes, files);
             for (const std::string& file : files) {
                 if (IsAddablePath(file)) {
                     accepted.push_back(file);

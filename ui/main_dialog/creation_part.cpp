@@ -1,6 +1,5 @@
 // The lower half of the main window: where the playlist goes, its name and type.
 
-#include <sys/stat.h>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,9 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/path/path.h"
+#include "core/creation_job/creation_request.h"
 #include "core/playlist/playlist.h"
-#include "platform/path_style/path_style.h"
 #include "settings/language/language.h"
 #include "settings/placeholders/placeholders.h"
 #include "settings/store/properties.h"
@@ -113,9 +111,7 @@ void CTracklaceDlg::OnPlaylistTypeChanged() {
 }
 
 bool CTracklaceDlg::IsValidPlaylistName(const std::string& name) {
-    // Every byte of a multi-byte UTF-8 character is 0x80 or above, so a byte search cannot
-    // find one of these inside another character.
-    return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
+    return ::IsValidPlaylistName(name);
 }
 
 void CTracklaceDlg::OnCreatePlaylist() {
@@ -127,42 +123,41 @@ void CTracklaceDlg::OnCreatePlaylist() {
 
     const auto inform = [this](const char* key) {
         toolkit::ShowMessage(this, GetText(key), toolkit::MessageIcon::Information);
+        return false;
     };
     const auto ask = [this](const std::string& text) {
         return toolkit::ShowMessage(this, text, toolkit::MessageIcon::Question,
                                     toolkit::MessageButtons::YesNo) == toolkit::MessageAnswer::Yes;
     };
-    if (m_playlist->IsEmpty()) {
-        inform("IDS_TL_MB_EMPTY_PLAYLIST");
-        return;
+    const CreationRequest request{m_saveLocation, m_playlistName, m_playlist->GetFilePath()};
+    bool create = false;
+    switch (CheckCreationRequest(*m_playlist, request)) {
+        case RequestOutcome::kReady:
+            create = true;
+            break;
+        case RequestOutcome::kEmptyPlaylist:
+            create = inform("IDS_TL_MB_EMPTY_PLAYLIST");
+            break;
+        case RequestOutcome::kNoSaveLocation:
+            create = inform("IDS_TL_MB_EMPTY_PLAYLIST_FOLDER");
+            break;
+        case RequestOutcome::kNoName:
+            create = inform("IDS_TL_MB_EMPTY_PLAYLIST_NAME");
+            break;
+        case RequestOutcome::kInvalidName:
+            create = inform("IDS_TL_MB_INVALID_PLAYLIST_NAME");
+            break;
+        case RequestOutcome::kCreateFolder:
+            // Yes leaves the folder to the creation, which makes it.
+            create = ask(ReplaceTags(GetText("IDS_TL_MB_PLAYLIST_FOLDER_DOES_NOT_EXIST"), "FOLDER",
+                                     m_saveLocation));
+            break;
+        case RequestOutcome::kOverwrite:
+            create = ask(ReplaceTags(GetText("IDS_TL_MB_PLAYLIST_ALREADY_EXISTS"), "FILEPATH",
+                                     request.filePath));
+            break;
     }
-    if (m_saveLocation.empty()) {
-        inform("IDS_TL_MB_EMPTY_PLAYLIST_FOLDER");
-        return;
-    }
-    if (m_playlistName.empty()) {
-        inform("IDS_TL_MB_EMPTY_PLAYLIST_NAME");
-        return;
-    }
-    if (!IsValidPlaylistName(m_playlistName)) {
-        inform("IDS_TL_MB_INVALID_PLAYLIST_NAME");
-        return;
-    }
-    if (!CPath(AddSeparator(m_saveLocation, kNativePathStyle), true).Exists()) {
-        // Yes leaves the folder to the creation, which makes it.
-        if (!ask(ReplaceTags(GetText("IDS_TL_MB_PLAYLIST_FOLDER_DOES_NOT_EXIST"), "FOLDER",
-                             m_saveLocation))) {
-            return;
-        }
-    } else {
-        const std::string filePath = m_playlist->GetFilePath();
-        struct stat status {};
-        if (stat(filePath.c_str(), &status) == 0 &&
-            !ask(ReplaceTags(GetText("IDS_TL_MB_PLAYLIST_ALREADY_EXISTS"), "FILEPATH", filePath))) {
-            return;
-        }
-    }
-    if (m_creationRunner) {
+    if (create && m_creationRunner) {
         m_creationRunner(this, *m_playlist);
     }
 }

@@ -110,8 +110,7 @@ public:
     // The creation request and the window as a whole.
     void OnCreatePlaylist();
     void OnPlaylistTypeChanged();
-    // False when the name holds one of the nine characters \ / : * ? " < > | (a full stop
-    // is fine: people name playlists "Vol. 1"). UTF-8 never hides them inside a character.
+    // The name check of every creation request (::IsValidPlaylistName).
     static bool IsValidPlaylistName(const std::string& name);
     void OnSettings();
     void OnAbout();

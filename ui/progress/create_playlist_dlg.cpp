@@ -85,40 +85,22 @@ private:
 
 }  // namespace
 
-namespace {
-
-void FreeText(const platform::PostedMessage& message) {
-    if (message.message == ProgressInfoMessage() && message.lParam != 0) {
-        FreeProgressText(message.lParam);
-    }
-}
-
-}  // namespace
-
-CDialogMessageTarget::~CDialogMessageTarget() {
-    for (const auto& message : m_queue) {
-        FreeText(message);
-    }
-}
-
-void CDialogMessageTarget::PostMessage(unsigned message, std::uintptr_t wParam,
-                                       std::intptr_t lParam) {
-    // A text this call makes obsolete; freed after the lock is released so that the
-    // user-interface thread never waits for a free.
-    std::intptr_t superseded = 0;
+void CDialogMessageTarget::Post(platform::CMessage message) {
+    // A message this call makes obsolete; destroyed (with its text) after the lock is
+    // released, so that the user-interface thread never waits for a free.
+    std::optional<platform::CMessage> superseded;
     {
         std::lock_guard lock(m_lock);
         if (m_receiver == nullptr) {
-            superseded = message == ProgressInfoMessage() ? lParam : 0;
-        } else if (message == ProgressInfoMessage() && !m_queue.empty() &&
-                   m_queue.back().message == ProgressInfoMessage()) {
+            superseded.emplace(std::move(message));
+        } else if (message.GetNumber() == ProgressInfoMessage() && !m_queue.empty() &&
+                   m_queue.back().GetNumber() == ProgressInfoMessage()) {
             // The job sends a progress text per entry. Only the latest one not yet taken can
             // ever be shown, so it replaces the one before it instead of queueing behind it;
             // a mark in between keeps both, so the order of marks and texts stays.
-            superseded = m_queue.back().lParam;
-            m_queue.back() = {message, wParam, lParam};
+            superseded.emplace(std::exchange(m_queue.back(), std::move(message)));
         } else {
-            m_queue.push_back({message, wParam, lParam});
+            m_queue.push_back(std::move(message));
             // One event wakes the receiver for everything queued until it comes back
             // empty-handed: an event per message would wake the user-interface thread once
             // per playlist entry.
@@ -128,16 +110,14 @@ void CDialogMessageTarget::PostMessage(unsigned message, std::uintptr_t wParam,
             }
         }
     }
-    if (superseded != 0) {
-        FreeProgressText(superseded);
-    }
 }
 
-bool CDialogMessageTarget::Take(std::deque<platform::PostedMessage>& into, std::size_t most) {
+bool CDialogMessageTarget::Take(std::deque<platform::CMessage>& into, std::size_t most) {
     std::lock_guard lock(m_lock);
     const std::size_t count = std::min(most, m_queue.size());
-    into.insert(into.end(), m_queue.begin(), m_queue.begin() + static_cast<long>(count));
-    m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<long>(count));
+    const auto end = m_queue.begin() + static_cast<long>(count);
+    into.insert(into.end(), std::make_move_iterator(m_queue.begin()), std::make_move_iterator(end));
+    m_queue.erase(m_queue.begin(), end);
     if (!m_queue.empty() && m_receiver != nullptr) {
         // The rest comes with the next event, after paints and timers had their turn.
         QCoreApplication::postEvent(m_receiver, new QEvent(PostedMessageType()));
@@ -150,14 +130,11 @@ bool CDialogMessageTarget::Take(std::deque<platform::PostedMessage>& into, std::
 }
 
 void CDialogMessageTarget::Detach() {
-    std::vector<platform::PostedMessage> dropped;
+    std::vector<platform::CMessage> dropped;
     {
         std::lock_guard lock(m_lock);
         m_receiver = nullptr;
         dropped.swap(m_queue);
-    }
-    for (const auto& message : dropped) {
-        FreeText(message);
     }
 }
 
@@ -235,9 +212,6 @@ CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
 CCreatePlaylistDlg::~CCreatePlaylistDlg() {
     EndWorker();
     m_target.Detach();
-    for (const auto& message : m_inbox) {
-        FreeText(message);
-    }
 }
 
 int CCreatePlaylistDlg::Run() {
@@ -366,27 +340,25 @@ void CCreatePlaylistDlg::DrainMessages() {
     // The batch waits in the inbox and is handled from its front, so a handler that waits
     // for the user (and takes the next batch meanwhile) keeps the order.
     while (!m_inbox.empty()) {
-        platform::PostedMessage message = m_inbox.front();
+        platform::CMessage message = std::move(m_inbox.front());
         m_inbox.pop_front();
-        OnMessage(message.message, message.wParam, message.lParam);
+        OnMessage(message);
     }
 }
 
-void CCreatePlaylistDlg::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t& lParam) {
-    if (message == ProgressInfoMessage()) {
-        auto text = TakeProgressText(lParam);
-        lParam = 0;
-        OnInfo(static_cast<int>(wParam), std::move(text));
-    } else if (message == ProgressMarkMessage()) {
-        OnMark(wParam);
-    } else if (message == ErrorNotifyMessage()) {
+void CCreatePlaylistDlg::OnMessage(platform::CMessage& message) {
+    if (message.GetNumber() == ProgressInfoMessage()) {
+        OnInfo(static_cast<int>(message.GetWParam()), message.TakeText());
+    } else if (message.GetNumber() == ProgressMarkMessage()) {
+        OnMark(message.GetWParam());
+    } else if (message.GetNumber() == ErrorNotifyMessage()) {
         OnError();
     }
 }
 
-void CCreatePlaylistDlg::OnInfo(int percent, std::unique_ptr<std::string> text) {
+void CCreatePlaylistDlg::OnInfo(int percent, std::string text) {
     m_pendingPercent = percent;
-    m_pendingText = text ? std::move(text) : std::make_unique<std::string>();
+    m_pendingText = std::move(text);
     if (percent != m_shownPercent) {
         ShowProgress();
     } else if (m_refreshTimer == 0) {
@@ -399,7 +371,7 @@ void CCreatePlaylistDlg::ShowProgress() {
         killTimer(m_refreshTimer);
         m_refreshTimer = 0;
     }
-    if (m_pendingText == nullptr) {
+    if (!m_pendingText) {
         return;
     }
     m_shownPercent = m_pendingPercent;

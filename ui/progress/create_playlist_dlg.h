@@ -19,26 +19,25 @@ class QPushButton;
 
 // Hands the job's messages to the dialog from any thread: they are queued in order and a
 // posted Qt event tells the dialog to Take them. A progress text that follows another one
-// still queued replaces it (the replaced text is freed), since only the latest can be shown. Once
-// the dialog detaches, later messages are dropped (and their texts freed) instead of reaching a
-// destroyed window.
+// still queued replaces it, since only the latest can be shown. Once the dialog detaches,
+// later messages are dropped instead of reaching a destroyed window. A message dropped or
+// replaced takes its text with it.
 class CDialogMessageTarget : public platform::IMessageTarget {
 public:
     explicit CDialogMessageTarget(QObject* receiver) : m_receiver(receiver) {}
-    ~CDialogMessageTarget() override;
     CDialogMessageTarget(const CDialogMessageTarget&) = delete;
     CDialogMessageTarget& operator=(const CDialogMessageTarget&) = delete;
 
-    void PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
-    // Moves up to most of the oldest queued messages to the end of into; the receiver owns
-    // their texts from here. False when none was queued.
-    bool Take(std::deque<platform::PostedMessage>& into, std::size_t most);
+    void Post(platform::CMessage message) override;
+    // Moves up to most of the oldest queued messages to the end of into. False when none
+    // was queued.
+    bool Take(std::deque<platform::CMessage>& into, std::size_t most);
     void Detach();
 
 private:
     std::mutex m_lock;
     QObject* m_receiver;
-    std::vector<platform::PostedMessage> m_queue;
+    std::vector<platform::CMessage> m_queue;
     bool m_wakePending = false;
 };
 
@@ -80,8 +79,8 @@ protected:
 private:
     void StartRoutine();
     void DrainMessages();
-    void OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t& lParam);
-    void OnInfo(int percent, std::unique_ptr<std::string> text);
+    void OnMessage(platform::CMessage& message);
+    void OnInfo(int percent, std::string text);
     void ShowProgress();
     void OnMark(std::uintptr_t mark);
     void OnError();
@@ -93,7 +92,7 @@ private:
     CPlaylist* m_playlist;
     CDialogMessageTarget m_target;
     std::unique_ptr<CCreationJob> m_job;
-    std::deque<platform::PostedMessage> m_inbox;
+    std::deque<platform::CMessage> m_inbox;
 
     QLabel* m_stepIcons[3] = {};
     StepMark m_marks[3] = {StepMark::Current, StepMark::None, StepMark::None};
@@ -110,7 +109,7 @@ private:
     int m_drainTimer = 0;
     int m_shownPercent = -1;
     int m_pendingPercent = 0;
-    std::unique_ptr<std::string> m_pendingText;
+    std::optional<std::string> m_pendingText;
     bool m_cancelRequested = false;
     bool m_started = false;
     bool m_ended = false;

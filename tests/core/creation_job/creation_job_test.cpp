@@ -1,9 +1,15 @@
 #include "core/creation_job/creation_job.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <stdlib.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,9 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include "core/creation_job/progress_text.h"
 #include "core/playlist/playlist.h"
+#include "settings/language/language.h"
 #include "settings/store/properties.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/mp3/mp3_gen.h"
 #include "tests/support/temp_folder.h"
 
@@ -34,7 +43,7 @@ std::ostream& operator<<(std::ostream& out, const Note& note) {
     return out << note.kind << note.value << " \"" << note.text << "\"";
 }
 
-// Collects the job's notifications and frees the progress texts, as the dialog does.
+// Collects the job's notifications, as the dialog sees them.
 class Recorder {
 public:
     Recorder()
@@ -43,7 +52,7 @@ public:
               if (m.message == ProgressMarkMessage()) {
                   m_notes.push_back({'M', m.wParam, {}});
               } else if (m.message == ProgressInfoMessage()) {
-                  m_notes.push_back({'I', m.wParam, *TakeProgressText(m.lParam)});
+                  m_notes.push_back({'I', m.wParam, m.text});
               } else if (m.message == ErrorNotifyMessage()) {
                   m_notes.push_back({'E', m.wParam, {}});
               }
@@ -114,15 +123,22 @@ protected:
 };
 
 TEST(ProgressText, MadeTakenAndFreed) {
+    // A progress text rides in its message: whole through moves, taken once.
     for (const std::string& text : {std::string(), std::string("12 of 30 files processed"),
-                                   std::string("a\0b", 3), std::string(5000, 'x')}) {
-        const std::unique_ptr<std::string> taken = TakeProgressText(MakeProgressText(text));
-        ASSERT_NE(taken, nullptr);
-        EXPECT_EQ(*taken, text);
+                                    std::string("a\0b", 3), std::string(5000, 'x')}) {
+        platform::CMessage posted(ProgressInfoMessage(), 12, 0, text);
+        platform::CMessage received = std::move(posted);
+        EXPECT_EQ(received.GetText(), text);
+        EXPECT_EQ(received.TakeText(), text);
+        EXPECT_EQ(received.GetText(), "");
     }
-    EXPECT_EQ(TakeProgressText(0), nullptr);
-    FreeProgressText(MakeProgressText("not shown"));
-    FreeProgressText(0);
+    // One that is never taken goes with its message.
+    platform::CMessage(ProgressInfoMessage(), 0, 0, "not shown");
+
+    // Every "<NUMBER/>" of the table's text is filled, and "<TOTAL/>" once for all.
+    const CProgressText progress("<NUMBER/> of <TOTAL/> (<NUMBER/>)", "30");
+    EXPECT_EQ(progress.For("12"), "12 of 30 (12)");
+    EXPECT_EQ(CProgressText("no tag", "3").For("1"), "no tag");
 }
 
 TEST_F(CreationJobTest, FullRunNotifiesEveryStepInOrderAndWritesTheFile) {
@@ -248,7 +264,7 @@ TEST_F(CreationJobTest, LineBreakInAnEntryFailsTheJobAndCountsNothing) {
     Target(m_root, "lb", 1);
     ASSERT_EQ(RunJob(), CCreationJob::kFailed);
     EXPECT_NE(m_errorText.find("line break"), std::string::npos) << m_errorText;
-    EXPECT_NE(m_errorText.find("bad\nname.ogg"), std::string::npos);
+    EXPECT_NE(m_errorText.find("bad\\nname.ogg"), std::string::npos);
     const std::vector<Note> notes = m_recorder.Notes();
     ASSERT_FALSE(notes.empty());
     EXPECT_EQ(notes.back().kind, 'E');
@@ -261,18 +277,23 @@ TEST_F(CreationJobTest, LineBreakInAnEntryFailsTheJobAndCountsNothing) {
 }
 
 // The folder part is checked once per folder, the name and extension per entry: a break in
-// any of them, after entries of a clean folder, still fails the job in both modes.
+// any of them, after entries of a clean folder, still refuses the job in both modes, before
+// anything is written. The message shows the break as an escape, on one line.
 TEST_F(CreationJobTest, LineBreakInAFolderOrAnExtensionFailsTheJobInBothModes) {
     struct Case {
         std::string bad;
         bool relative;
+        std::string shown;
     };
-    const Case cases[] = {{"p/we\rird/b.ogg", true},    {"p/we\rird/b.ogg", false},
-                          {"p/ok/b.og\ng", true},       {"p/ok/b.og\ng", false},
-                          {"p/line\nfeed/b.ogg", true}, {"p/line\nfeed/b.ogg", false}};
+    const Case cases[] = {{"p/we\rird/b.ogg", true, "p/we\\rird/b.ogg"},
+                          {"p/we\rird/b.ogg", false, "p/we\\rird/b.ogg"},
+                          {"p/ok/b.og\ng", true, "p/ok/b.og\\ng"},
+                          {"p/ok/b.og\ng", false, "p/ok/b.og\\ng"},
+                          {"p/line\nfeed/b.ogg", true, "p/line\\nfeed/b.ogg"},
+                          {"p/line\nfeed/b.ogg", false, "p/line\\nfeed/b.ogg"}};
     int n = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.bad << (c.relative ? " relative" : " absolute"));
+        SCOPED_TRACE(testing::Message() << c.shown << (c.relative ? " relative" : " absolute"));
         m_playlist.RemoveAll();
         Add(Touch("p/ok/a.ogg"));
         Add(Touch("p/ok/c.ogg"));
@@ -285,12 +306,11 @@ TEST_F(CreationJobTest, LineBreakInAFolderOrAnExtensionFailsTheJobInBothModes) {
         overrides.relative = c.relative;
         job.SetOverrides(overrides);
         ASSERT_EQ(job.Run(), CCreationJob::kFailed);
-        EXPECT_NE(job.GetErrorText().find(m_root + "/" + c.bad), std::string::npos)
-            << job.GetErrorText();
-        const std::string written = ReadFileBytes(m_root + "/p/" + name + ".m3u");
-        EXPECT_NE(written.find("c.ogg"), std::string::npos);
-        EXPECT_EQ(written.find("b.og"), std::string::npos);
-        EXPECT_EQ(written.find("d.ogg"), std::string::npos);
+        const std::string& text = job.GetErrorText();
+        EXPECT_NE(text.find(m_root + "/" + c.shown + " "), std::string::npos) << text;
+        EXPECT_EQ(text.find_first_of("\r"), std::string::npos) << text;
+        EXPECT_EQ(text.substr(0, text.find('\n')).find("<"), std::string::npos) << text;
+        EXPECT_FALSE(fs::exists(m_root + "/p/" + name + ".m3u"));
     }
 }
 
@@ -385,7 +405,8 @@ TEST_F(CreationJobTest, FolderIsCreatedOneLevelOnly) {
     ASSERT_EQ(job.Run(), CCreationJob::kFailed);
     EXPECT_EQ(job.GetErrorText(),
               "The playlist folder could not be created.\n\nPlease close all other "
-              "applications and repeat the operation.");
+              "applications and repeat the operation.\n" +
+                  std::string(strerror(ENOENT)));
     const std::vector<Note> expected = {
         {'M', 0, {}}, {'I', 0, "Last preparations are done"}, {'E', 0, {}}};
     EXPECT_EQ(recorder.Notes(), expected);
@@ -419,6 +440,133 @@ TEST_F(CreationJobTest, AFullDiskIsAnErrorNotACompletedPlaylist) {
     }
     EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), -1);
     EXPECT_EQ(GetPropertyInt("prop_TotalSongs", -1), -1);
+}
+
+// The names in a folder, to see that a job left nothing behind.
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(folder)) {
+        names.push_back(item.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(CreationJobTest, ARefusedRequestWritesNothingAtAll) {
+    const std::string old = Touch("keep.m3u", "#EXTM3U\r\nold bytes\r\n");
+    Add(Touch("fine.ogg"));
+    Add(Touch("bad\nname.ogg"));
+    Target(m_root, "keep", 1);
+    const std::vector<std::string> before = Names(m_root);
+    ASSERT_EQ(RunJob(), CCreationJob::kFailed);
+    EXPECT_EQ(ReadFileBytes(old), "#EXTM3U\r\nold bytes\r\n");
+    EXPECT_EQ(Names(m_root), before);
+    EXPECT_EQ(m_errorText.find('\n'), m_errorText.find("\n\n")) << m_errorText;
+
+    // Not even the missing save folder is made.
+    Target(m_root + "/new", "keep", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kFailed);
+    EXPECT_FALSE(fs::exists(m_root + "/new"));
+}
+
+TEST_F(CreationJobTest, AFailedWriteKeepsTheOldPlaylistAndSaysWhy) {
+    const std::string old = Touch("big.m3u", "old");
+    for (int i = 0; i < 5000; ++i) {
+        Add(m_root + "/a.ogg");
+    }
+    Target(m_root, "big", 1);
+    int result;
+    {
+        // More than the writer's buffer, so the failure comes while the entries are written.
+        const FileSizeLimit limit(16 * 1024);
+        result = RunJob();
+    }
+    ASSERT_EQ(result, CCreationJob::kFailed);
+    EXPECT_EQ(m_errorText, GetText("IDS_TL_MB_ERR_WRITE_PLAYLIST_FILE") + "\n" + strerror(EFBIG));
+    EXPECT_EQ(ReadFileBytes(old), "old");
+    EXPECT_EQ(Names(m_root), (std::vector<std::string>{"big.m3u"}));
+    EXPECT_EQ(m_recorder.Notes().back().kind, 'E');
+    EXPECT_EQ(GetPropertyInt("prop_TotalPlaylists", -1), -1);
+
+    // The same when the last buffered bytes fail, at the end.
+    m_playlist.RemoveAll();
+    for (int i = 0; i < 600; ++i) {
+        Add(m_root + "/a.ogg");
+    }
+    {
+        const FileSizeLimit limit(8 * 1024);
+        result = RunJob();
+    }
+    ASSERT_EQ(result, CCreationJob::kFailed);
+    EXPECT_EQ(ReadFileBytes(old), "old");
+    EXPECT_EQ(Names(m_root), (std::vector<std::string>{"big.m3u"}));
+}
+
+// A file system that is really full: a small tmpfs of its own, mounted in a mount
+// namespace of a child process, where the system allows that.
+TEST_F(CreationJobTest, AFullFileSystemKeepsTheOldPlaylistAndSaysWhy) {
+    const std::string mountPoint = m_root + "/small";
+    fs::create_directory(mountPoint);
+    for (int i = 0; i < 5000; ++i) {
+        Add(m_root + "/a.ogg");
+    }
+    Target(mountPoint, "full", 1);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // 1: no mount possible here; 2 and more: what went wrong.
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            _exit(1);
+        }
+        const std::string old = mountPoint + "/full.m3u";
+        std::ofstream(old, std::ios::binary) << "old";
+        const int result = RunJob();
+        if (result != CCreationJob::kFailed) {
+            _exit(2);
+        }
+        if (m_errorText.find(std::string("\n") + strerror(ENOSPC)) == std::string::npos) {
+            _exit(3);
+        }
+        if (ReadFileBytes(old) != "old" ||
+            Names(mountPoint) != std::vector<std::string>{"full.m3u"}) {
+            _exit(4);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 1) {
+        GTEST_SKIP() << "no mount namespace with a tmpfs of its own here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "2: not failed, 3: no reason, 4: old file or folder changed";
+}
+
+TEST_F(CreationJobTest, TheFileIsReplacedThroughALinkWithItsPermissions) {
+    SetPropertyString("prop_SaveMode", "Absolute");
+    const std::string real = Touch("elsewhere/p.pls", "old");
+    fs::permissions(real, fs::perms(0604));
+    fs::create_directory(m_root + "/lists");
+    fs::create_symlink(real, m_root + "/lists/p.pls");
+    Add(Touch("a.ogg"));
+    Target(m_root + "/lists", "p", 0);
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue) << m_errorText;
+    EXPECT_TRUE(fs::is_symlink(m_root + "/lists/p.pls"));
+    EXPECT_EQ(ReadFileBytes(real), WithCrLf("[playlist]\nFile1=" + m_root +
+                                            "/a.ogg\nTitle1=a\nNumberOfEntries=1\nVersion=2\n"));
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms(0604));
+    EXPECT_EQ(Names(m_root + "/elsewhere"), (std::vector<std::string>{"p.pls"}));
+}
+
+TEST_F(CreationJobTest, TheSystemsReasonFollowsTheTableText) {
+    Add(Touch("a.ogg"));
+    fs::create_directory(m_root + "/taken.m3u");
+    Target(m_root, "taken", 1);
+    ASSERT_EQ(RunJob(), CCreationJob::kFailed);
+    EXPECT_EQ(m_errorText, GetText("IDS_TL_MB_ERR_OPEN_PLAYLIST_FILE") + "\n" + strerror(EISDIR));
 }
 
 // MP3 entries: generated files whose tags and playing time the test knows.
@@ -474,22 +622,24 @@ TEST_F(CreationJobMp3Test, TagsGiveTitleAndLengthForMp3FilesOnly) {
               0u);
 }
 
-TEST_F(CreationJobMp3Test, ALineBreakInATitleFailsTheJob) {
+// A title is made from tags anyone may have written: its control characters become blanks,
+// one each, and the entry stays on its lines.
+TEST_F(CreationJobMp3Test, ALineBreakInATitleBecomesABlank) {
     mp3gen::StreamSpec spec;
     const std::string path = m_root + "/lf.mp3";
     ASSERT_TRUE(mp3gen::WriteFile(
-        path, mp3gen::Concat({mp3gen::Id3v2Builder(3).Text("TIT2", "two\nlines").Build(),
-                              mp3gen::MakeStream(spec)})));
+        path,
+        mp3gen::Concat(
+            {mp3gen::Id3v2Builder(3).Text("TIT2", "two\r\nlines").Text("TALB", "tab\there").Build(),
+             mp3gen::MakeStream(spec)})));
     Add(path);
+    Add(Touch("after.ogg"));
     Target(m_root, "lf", 1);
-    SetPropertyString("prop_TitleMask", "%2");
-    ASSERT_EQ(RunJob(), CCreationJob::kFailed);
-    EXPECT_NE(m_errorText.find(path), std::string::npos) << m_errorText;
-    EXPECT_EQ(ReadFileBytes(m_root + "/lf.m3u").find("two"), std::string::npos);
-
-    // With tags off the title is not used, so the same file is written.
-    SetPropertyInt("prop_ReadID3Tags", 0);
-    EXPECT_EQ(RunJob(), CCreationJob::kContinue);
+    SetPropertyString("prop_TitleMask", "%2\n%3\x01!");
+    ASSERT_EQ(RunJob(), CCreationJob::kContinue) << m_errorText;
+    EXPECT_EQ(ReadFileBytes(m_root + "/lf.m3u"),
+              WithCrLf("#EXTM3U\n#EXTINF:3,two  lines tab here !\n./lf.mp3\n"
+                       "#EXTINF:-1,after\n./after.ogg\n"));
 }
 
 }  // namespace

@@ -94,4 +94,20 @@ TEST(CompareFileNamesTest, DigitRunsByValueCaseIgnoredAndTotalOrder) {
     EXPECT_GT(CompareFileNames("\xC3\xA4rger 2", "\xC3\x84rger 1"), 0);
 }
 
+TEST_F(FolderListingTest, ExpandingAFolderKeepsTheFilesOfActiveTypesInListOrder) {
+    Touch("b10.MP3");
+    Touch("b2.ogg");
+    Touch("cover.jpg");
+    Touch("notes");
+    Touch("a.ogg.txt");
+    fs::create_directory(m_root / "sub.mp3");
+    std::vector<std::string> list{"left over"};
+    ASSERT_TRUE(ExpandFolder(m_root.string(), {"ogg", "mp3"}, list));
+    const std::string prefix = m_root.string() + "/";
+    EXPECT_EQ(list, (std::vector<std::string>{prefix + "b2.ogg", prefix + "b10.MP3"}));
+    EXPECT_FALSE(ExpandFolder(m_root.string(), {"flac"}, list));
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(ExpandFolder((m_root / "missing").string(), {"ogg"}, list));
+}
+
 }  // namespace

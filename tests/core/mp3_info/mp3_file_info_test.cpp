@@ -1,9 +1,17 @@
 #include "core/mp3_info/mp3_file_info.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/mp3_info/title_mask.h"
 #include "tests/core/mp3_info/mp3_test_files.h"
@@ -452,6 +460,79 @@ TEST_F(Mp3InfoTest, ClearAndReloadLeaveNothingBehind) {
     ExpectEmpty(info);
     EXPECT_FALSE(info.Load(Folder() + "/missing.mp3"));
     ExpectEmpty(info);
+}
+
+// eyeD3 and other taggers write an ID3v2.4 year only into the release time TDRL, or only
+// the original release time TDOR; the recording time TDRC comes first when it is there.
+TEST_F(Mp3InfoTest, TheYearFallsBackToTheReleaseAndTheOriginalReleaseTime) {
+    const struct {
+        std::vector<std::pair<std::string, std::string>> frames;
+        const char* year;
+    } cases[] = {
+        {{{"TDRL", "2019-05-01"}}, "2019"},
+        {{{"TDOR", "1977"}}, "1977"},
+        {{{"TDOR", "1977"}, {"TDRL", "2019-05-01"}}, "2019"},
+        {{{"TDRL", "2019"}, {"TDRC", "2001-02-03T04:05"}}, "2001"},
+        {{{"TDRL", "20"}}, "20"},
+    };
+    for (const auto& c : cases) {
+        Id3v2Builder builder(4);
+        for (const auto& [id, text] : c.frames) {
+            builder.Text(id, text);
+        }
+        const MP3FileInfo info = LoadBytes(mp3gen::Concat({builder.Build(), Audio()}));
+        EXPECT_EQ(info.GetYear(), c.year) << c.frames.front().first;
+        EXPECT_EQ(ExpandTitleMask("%4", "", "", "", info.GetYear(), "", ""), c.year);
+    }
+    // An ID3v2.3 original release year (TORY) counts as well, and ID3v1 still comes last.
+    const MP3FileInfo v23 =
+        LoadBytes(mp3gen::Concat({Id3v2Builder(3).Text("TORY", "1968").Build(), Audio(),
+                                  mp3gen::MakeId3v1("", "", "", "1999", "", 0, 255)}));
+    EXPECT_EQ(v23.GetYear(), "1968");
+    EXPECT_EQ(v23.GetYearNumber(), 1968);
+}
+
+// The bytes this process has read from files (/proc/self/io): before this look, and with
+// it; -1 when it cannot be told.
+std::pair<long long, long long> BytesReadSoFar() {
+    char text[4096];
+    const int fd = open("/proc/self/io", O_RDONLY | O_CLOEXEC);
+    const ssize_t got = fd < 0 ? -1 : read(fd, text, sizeof text - 1);
+    if (fd >= 0) {
+        close(fd);
+    }
+    const char* rchar = nullptr;
+    if (got > 0) {
+        text[got] = '\0';
+        rchar = std::strstr(text, "rchar:");
+    }
+    if (rchar == nullptr) {
+        return {-1, -1};
+    }
+    const long long before = std::atoll(rchar + 6);
+    return {before, before + got};
+}
+
+// The start of a file, where the tag and the first frames are, is read once: a file of a
+// size where an earlier read would have been read again costs no more bytes than it has.
+TEST_F(Mp3InfoTest, NoByteOfTheFileIsReadTwice) {
+    const Bytes tag = Id3v2Builder(3).Text("TIT2", "T").Padding(1024).Build();
+    if (BytesReadSoFar().first < 0) {
+        GTEST_SKIP() << "no /proc/self/io";
+    }
+    for (const int frames : {20, 45, 60, 150}) {
+        for (const bool xing : {false, true}) {
+            StreamSpec spec = Cbr(kV1, 44100, 128, frames);
+            spec.vbrHeader = xing ? VbrHeader::Info : VbrHeader::None;
+            const Bytes bytes = mp3gen::Concat({tag, mp3gen::MakeStream(spec)});
+            const std::string path = Write("once.mp3", bytes);
+            MP3FileInfo info;
+            const long long before = BytesReadSoFar().second;
+            ASSERT_TRUE(info.Load(path));
+            const long long read = BytesReadSoFar().first - before;
+            EXPECT_LE(read, static_cast<long long>(bytes.size())) << frames << " frames";
+        }
+    }
 }
 
 }  // namespace

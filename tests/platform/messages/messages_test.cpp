@@ -95,15 +95,12 @@ TEST(RecordingMessageTarget, KeepsMessagesInOrderWithTheirParameters) {
 }
 
 TEST(RecordingMessageTarget, HookTakesOwnershipBeforeTheMessageIsVisible) {
-    // An object made with new travels in lParam, and the receiver frees it.
+    // A text travels inside the message, and the hook sees it before it is recorded.
     std::vector<std::string> texts;
-    RecordingMessageTarget target([&texts](const PostedMessage& posted) {
-        auto* text = reinterpret_cast<std::string*>(posted.lParam);
-        texts.push_back(*text);
-        delete text;
-    });
-    target.PostMessage(1, 10, reinterpret_cast<std::intptr_t>(new std::string("one")));
-    target.PostMessage(1, 20, reinterpret_cast<std::intptr_t>(new std::string("two")));
+    RecordingMessageTarget target(
+        [&texts](const PostedMessage& posted) { texts.push_back(posted.text); });
+    target.Post(platform::CMessage(1, 10, 0, "one"));
+    target.Post(platform::CMessage(1, 20, 0, "two"));
     EXPECT_EQ(texts, (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(target.GetCount(), 2u);
 }

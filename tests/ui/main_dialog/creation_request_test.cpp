@@ -27,11 +27,7 @@ protected:
         MainDialogTest::SetUp();
         Dialog().SetCreationRunner([this](QWidget*, CPlaylist& playlist) {
             ++m_runs;
-            platform::RecordingMessageTarget target([](const platform::PostedMessage& message) {
-                if (message.message == ProgressInfoMessage()) {
-                    FreeProgressText(message.lParam);
-                }
-            });
+            platform::RecordingMessageTarget target;
             platform::CManualResetEvent cancel;
             platform::CManualResetEvent proceed(true);
             CCreationJob job(playlist, target, cancel, proceed);

@@ -301,12 +301,10 @@ TEST_F(CreatePlaylistDlgTest, WithoutAPlaylistTheDialogReportsAndCloses) {
 TEST_F(CreatePlaylistDlgTest, MessagesPostedAfterTheDialogIsGoneAreDropped) {
     std::unique_ptr<CCreatePlaylistDlg> dlg(new CCreatePlaylistDlg(&m_playlist));
     CDialogMessageTarget target(dlg.get());
-    target.PostMessage(ProgressInfoMessage(), 50,
-                       MakeProgressText("queued"));
+    target.Post(platform::CMessage(ProgressInfoMessage(), 50, 0, "queued"));
     dlg.reset();  // the queued event and its text go with the dialog
     target.Detach();
-    target.PostMessage(ProgressInfoMessage(), 60,
-                       MakeProgressText("late"));
+    target.Post(platform::CMessage(ProgressInfoMessage(), 60, 0, "late"));
     target.PostMessage(ProgressMarkMessage(), CCreationJob::kMarkCompleted, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(m_user.wavesPlayed, 0);
@@ -316,8 +314,8 @@ TEST_F(CreatePlaylistDlgTest, AProgressTextReplacesTheOneQueuedBeforeItButNotAcr
     QObject receiver;
     CDialogMessageTarget target(&receiver);
     auto post = [&](int percent, const char* text) {
-        target.PostMessage(ProgressInfoMessage(), static_cast<std::uintptr_t>(percent),
-                           MakeProgressText(text));
+        target.Post(platform::CMessage(ProgressInfoMessage(), static_cast<std::uintptr_t>(percent),
+                                       0, text));
     };
     post(1, "one");
     post(2, "two");
@@ -327,25 +325,25 @@ TEST_F(CreatePlaylistDlgTest, AProgressTextReplacesTheOneQueuedBeforeItButNotAcr
     target.PostMessage(ErrorNotifyMessage(), 0, 0);
     post(5, "five");
 
-    std::deque<platform::PostedMessage> taken;
+    std::deque<platform::CMessage> taken;
     ASSERT_TRUE(target.Take(taken, 100));
     ASSERT_EQ(taken.size(), 5u);
-    EXPECT_EQ(taken[0].message, ProgressInfoMessage());
-    EXPECT_EQ(taken[0].wParam, 2u);
-    EXPECT_EQ(*TakeProgressText(taken[0].lParam), "two");
-    EXPECT_EQ(taken[1].message, ProgressMarkMessage());
-    EXPECT_EQ(taken[1].wParam, static_cast<std::uintptr_t>(CCreationJob::kMarkFinishing));
-    EXPECT_EQ(taken[2].wParam, 4u);
-    EXPECT_EQ(*TakeProgressText(taken[2].lParam), "four");
-    EXPECT_EQ(taken[3].message, ErrorNotifyMessage());
-    EXPECT_EQ(*TakeProgressText(taken[4].lParam), "five");
+    EXPECT_EQ(taken[0].GetNumber(), ProgressInfoMessage());
+    EXPECT_EQ(taken[0].GetWParam(), 2u);
+    EXPECT_EQ(taken[0].GetText(), "two");
+    EXPECT_EQ(taken[1].GetNumber(), ProgressMarkMessage());
+    EXPECT_EQ(taken[1].GetWParam(), static_cast<std::uintptr_t>(CCreationJob::kMarkFinishing));
+    EXPECT_EQ(taken[2].GetWParam(), 4u);
+    EXPECT_EQ(taken[2].GetText(), "four");
+    EXPECT_EQ(taken[3].GetNumber(), ErrorNotifyMessage());
+    EXPECT_EQ(taken[4].GetText(), "five");
 
     // Once taken, a text is the receiver's: the next one queues anew instead of replacing it.
     taken.clear();
     post(6, "six");
     ASSERT_TRUE(target.Take(taken, 100));
     ASSERT_EQ(taken.size(), 1u);
-    EXPECT_EQ(*TakeProgressText(taken[0].lParam), "six");
+    EXPECT_EQ(taken[0].GetText(), "six");
     EXPECT_FALSE(target.Take(taken, 100));
 }
 
