@@ -31,22 +31,23 @@ struct FileDescriptor {
 // playing time from the last page and looks for it backwards, a kilobyte at a time: a
 // file that only begins like an Ogg stream would be searched to its start.
 bool EndsLikeOgg(ReadOnlyStream& stream, std::int64_t size) {
-    constexpr std::int64_t kStep = 16 * 1024;
+    // Whole blocks of the stream's window, from the last one backwards; the first bytes
+    // of the block after each are kept to find a capture pattern across the boundary.
+    constexpr std::int64_t kBlock = 16 * 1024;
     constexpr std::string_view kCapture = "OggS";
     const std::int64_t limit = std::max<std::int64_t>(0, size - kMaxOggPageBytes);
-    // Steps overlap by the capture pattern's length, so none is missed at a boundary.
-    for (std::int64_t end = size; end > limit;) {
-        const std::int64_t start = std::max(limit, end - kStep);
+    std::string carry;
+    for (std::int64_t start = (size - 1) / kBlock * kBlock; start >= 0 && start + kBlock > limit;
+         start -= kBlock) {
+        const std::int64_t from = std::max(start, limit);
         const std::vector<std::uint8_t> data =
-            stream.ReadAt(start, static_cast<std::size_t>(end - start));
-        const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
-        if (text.rfind(kCapture) != std::string_view::npos) {
+            stream.ReadAt(from, static_cast<std::size_t>(std::min(size, start + kBlock) - from));
+        std::string text(reinterpret_cast<const char*>(data.data()), data.size());
+        text += carry;
+        if (text.find(kCapture) != std::string::npos) {
             return true;
         }
-        if (start == limit || data.size() < kCapture.size()) {
-            break;
-        }
-        end = start + static_cast<std::int64_t>(kCapture.size()) - 1;
+        carry = text.substr(0, kCapture.size() - 1);
     }
     return false;
 }
@@ -126,7 +127,10 @@ bool TagFileInfo::LoadFile(const std::string& path) {
     m_format = *format;
 
     TagLib::FileRef ref(OpenTagLibFile(*format, &stream, kTagReadStyle).release());
-    if (ref.isNull() || !ref.file()->isValid() || ref.audioProperties() == nullptr) {
+    // A file whose stream header TagLib could not read has no sampling rate: as an MP3
+    // file without an audio frame, it gets no record.
+    if (ref.isNull() || !ref.file()->isValid() || ref.audioProperties() == nullptr ||
+        ref.audioProperties()->sampleRate() <= 0) {
         return false;
     }
     m_texts = ReadTagTexts(*format, *ref.file());
