@@ -80,10 +80,15 @@ std::vector<std::uint8_t> ReadOnlyStream::ReadAt(std::int64_t offset, std::size_
 }
 
 TagLib::ByteVector ReadOnlyStream::readBlock(unsigned long length) {
+    // A damaged count makes TagLib read on past the end, hundreds of thousands of times
+    // for an ASF file: those reads must cost nothing.
+    if (length == 0 || m_position >= m_size) {
+        return TagLib::ByteVector();
+    }
     // A damaged size field asks for gigabytes: never more than the file still holds.
-    const std::int64_t left = std::max<std::int64_t>(0, m_size - m_position);
     const auto wanted = static_cast<unsigned int>(std::min<std::int64_t>(
-        static_cast<std::int64_t>(std::min<unsigned long>(length, 0x7FFFFFFFul)), left));
+        static_cast<std::int64_t>(std::min<unsigned long>(length, 0x7FFFFFFFul)),
+        m_size - m_position));
     TagLib::ByteVector data(wanted, '\0');
     const std::size_t got = Copy(m_position, wanted, data.data());
     data.resize(static_cast<unsigned int>(got));

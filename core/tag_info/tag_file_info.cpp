@@ -12,6 +12,7 @@
 #include <taglib/fileref.h>
 
 #include "core/mp3_info/mp3_file_info.h"
+#include "core/tag_info/asf_header.h"
 #include "core/tag_info/read_only_stream.h"
 #include "core/tag_info/taglib_file.h"
 
@@ -77,6 +78,21 @@ std::optional<TagFormat> ConfirmFormat(ReadOnlyStream& stream, std::int64_t size
                 return std::nullopt;
             }
             break;
+        case TagFormat::Asf: {
+            // The whole header object is checked before TagLib walks it. Headers hold
+            // a few kilobytes, a cover picture perhaps; more than this is no music file.
+            constexpr std::uint64_t kMaxHeader = 16 * 1024 * 1024;
+            const std::uint64_t headerSize = AsfHeaderSize(probe.data(), probe.size());
+            if (headerSize > kMaxHeader || static_cast<std::int64_t>(headerSize) > size) {
+                return std::nullopt;
+            }
+            const std::vector<std::uint8_t> header =
+                stream.ReadAt(0, static_cast<std::size_t>(headerSize));
+            if (!IsSoundAsfHeader(header.data(), header.size())) {
+                return std::nullopt;
+            }
+            break;
+        }
         default:
             break;
     }
@@ -98,15 +114,20 @@ void TagFileInfo::Clear() {
 }
 
 bool TagFileInfo::Load(const std::string& path) {
+    return LoadWithReadStyle(path, kTagReadStyle);
+}
+
+bool TagFileInfo::LoadWithReadStyle(const std::string& path,
+                                    TagLib::AudioProperties::ReadStyle style) {
     Clear();
-    if (!LoadFile(path)) {
+    if (!LoadFile(path, style)) {
         Clear();
         return false;
     }
     return true;
 }
 
-bool TagFileInfo::LoadFile(const std::string& path) {
+bool TagFileInfo::LoadFile(const std::string& path, TagLib::AudioProperties::ReadStyle style) {
     m_filePath = path;
     m_loaded = true;
 
@@ -126,7 +147,7 @@ bool TagFileInfo::LoadFile(const std::string& path) {
     }
     m_format = *format;
 
-    TagLib::FileRef ref(OpenTagLibFile(*format, &stream, kTagReadStyle).release());
+    TagLib::FileRef ref(OpenTagLibFile(*format, &stream, style).release());
     // A file whose stream header TagLib could not read has no sampling rate: as an MP3
     // file without an audio frame, it gets no record.
     if (ref.isNull() || !ref.file()->isValid() || ref.audioProperties() == nullptr ||

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include <taglib/audioproperties.h>
+
 #include "core/tag_info/tag_format.h"
 #include "core/tag_info/tag_texts.h"
 
@@ -26,6 +28,8 @@ public:
     // Fills the record from the file at path. False when the file cannot be read, is of
     // none of the formats, or TagLib finds it broken; the record is empty then.
     bool Load(const std::string& path);
+    // Load with another of TagLib's read styles than the chosen one, to measure them.
+    bool LoadWithReadStyle(const std::string& path, TagLib::AudioProperties::ReadStyle style);
     // Empties the record: no texts, no format, length 0.
     void Clear();
 
@@ -52,7 +56,7 @@ public:
     std::int32_t GetLength() const { return m_length; }
 
 private:
-    bool LoadFile(const std::string& path);
+    bool LoadFile(const std::string& path, TagLib::AudioProperties::ReadStyle style);
 
     std::string m_filePath;
     TagFormat m_format = TagFormat::Flac;

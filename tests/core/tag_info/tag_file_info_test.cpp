@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -256,6 +257,32 @@ TEST_F(TagFileGuardTest, AnOggStreamMustReachTheEndOfTheFile) {
     const long long before = BytesReadByProcess();
     EXPECT_FALSE(info.Load(path));
     EXPECT_LE(BytesReadByProcess() - before, 128 * 1024);
+}
+
+// TagLib reads ASF metadata lists entry by entry, as many as the count says, on past the
+// end of the file: 65,535 entries of several reads each.
+TEST_F(TagFileGuardTest, AsfMetadataListsMustFitTheirObjects) {
+    const std::optional<tagfiles::Bytes> wma = Encoded(Kind::Wma);
+    if (!wma) {
+        GTEST_SKIP() << MissingEncoder(Kind::Wma);
+    }
+    // The extended content description object, where ffmpeg puts album, genre and track.
+    const tagfiles::Bytes guid = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
+                                  0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
+    const auto found = std::search(wma->begin(), wma->end(), guid.begin(), guid.end());
+    ASSERT_NE(found, wma->end());
+    const auto countAt = static_cast<std::size_t>(found - wma->begin()) + 24;
+    TagFileInfo info;
+    EXPECT_TRUE(info.Load(Write("sound.wma", *wma)));
+    EXPECT_EQ(info.GetAlbum(), kTags.album);
+
+    tagfiles::Bytes damaged = *wma;
+    damaged[countAt] = 0xFF;
+    damaged[countAt + 1] = 0xFF;
+    EXPECT_FALSE(info.Load(Write("count.wma", damaged)));
+    // A header object that claims more than the file holds, as in a cut download.
+    tagfiles::Bytes cut(wma->begin(), wma->begin() + static_cast<std::ptrdiff_t>(countAt));
+    EXPECT_FALSE(info.Load(Write("cut.wma", cut)));
 }
 
 TEST_F(TagFileGuardTest, OnlyRegularFilesAreRead) {
