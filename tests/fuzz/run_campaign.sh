@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Long fuzz campaign for the MP3 tag reader: runs the fuzz test's cases in chunks, each
-# case bounded in time by the test's watchdog, and keeps going after a crash, a hang or a
+# Long fuzz campaign for a tag reader: runs a fuzz test's cases in chunks, each case
+# bounded in time by the test's watchdog, and keeps going after a crash, a hang or a
 # sanitizer report, keeping the file that caused it.
 #
 #   run_campaign.sh --binary PATH [--cases N] [--first N] [--campaign N] [--chunk N]
-#                   [--case-seconds N] [--out DIR]
+#                   [--case-seconds N] [--out DIR] [--test NAME] [--case-file NAME]
 #
-# PATH is a build of test_fuzz_mp3_info; a build with -DTRACKLACE_SANITIZE=address,undefined
+# PATH is a build of test_fuzz_mp3_info (or of another fuzz test named with --test, whose
+# case file is --case-file); a build with -DTRACKLACE_SANITIZE=address,undefined
 # makes sanitizer reports end the run (they are counted). Prints one summary line:
 #   cases=N crashes=N hangs=N sanitizer_reports=N seconds=N
 # and exits 0 only when all three counts are 0.
@@ -19,6 +20,8 @@ campaign=1
 chunk=10000
 case_seconds=10
 out=""
+test_name=Mp3FuzzTest.MutatedFilesLoadSafely
+case_file=case.mp3
 while [ $# -gt 0 ]; do
   case "$1" in
     --binary) binary="$2"; shift 2 ;;
@@ -28,11 +31,13 @@ while [ $# -gt 0 ]; do
     --chunk) chunk="$2"; shift 2 ;;
     --case-seconds) case_seconds="$2"; shift 2 ;;
     --out) out="$2"; shift 2 ;;
+    --test) test_name="$2"; shift 2 ;;
+    --case-file) case_file="$2"; shift 2 ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
 done
 if [ -z "$binary" ] || [ ! -x "$binary" ]; then
-  echo "run_campaign.sh: --binary must name the built test_fuzz_mp3_info" >&2
+  echo "run_campaign.sh: --binary must name a built fuzz test such as test_fuzz_mp3_info" >&2
   exit 2
 fi
 if [ -z "$out" ]; then
@@ -59,7 +64,7 @@ while [ "$index" -lt "$end" ]; do
   # The outer limit only guards against a watchdog that cannot fire.
   TRACKLACE_FUZZ_FIRST=$index TRACKLACE_FUZZ_CASES=$count TRACKLACE_FUZZ_CAMPAIGN=$campaign \
   TRACKLACE_FUZZ_DIR="$work" TRACKLACE_FUZZ_CASE_SECONDS=$case_seconds \
-    timeout $((count * case_seconds + 60)) "$binary" --gtest_filter=Mp3FuzzTest.MutatedFilesLoadSafely \
+    timeout $((count * case_seconds + 60)) "$binary" --gtest_filter="$test_name" \
     >"$log" 2>&1
   rc=$?
   if [ "$rc" -eq 0 ]; then
@@ -81,7 +86,7 @@ while [ "$index" -lt "$end" ]; do
   else
     kind=crash; crashes=$((crashes + 1)); next=$((failed + 1))
   fi
-  cp "$work/case.mp3" "$out/$kind-$campaign-$failed.mp3" 2>/dev/null
+  cp "$work/$case_file" "$out/$kind-$campaign-$failed.${case_file##*.}" 2>/dev/null
   cp "$log" "$out/$kind-$campaign-$failed.log"
   echo "$kind in case $failed (exit $rc), kept in $out" >&2
   index=$next
