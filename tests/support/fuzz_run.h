@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 // What fuzz tests share with their campaign scripts (tests/fuzz/run_campaign.sh): the
@@ -76,5 +77,17 @@ private:
     std::atomic<std::int64_t> m_started{0};
     std::thread m_thread;
 };
+
+// Prints how many of the cases loaded, and checks that the mutations left a share of the
+// files readable and broke others: mutations that break every file would only test the
+// refusal path.
+inline void CheckLoadedShare(std::uint64_t cases, std::uint64_t first, std::uint64_t loaded) {
+    std::printf("fuzz: %llu cases from %llu, %llu loaded\n", static_cast<unsigned long long>(cases),
+                static_cast<unsigned long long>(first), static_cast<unsigned long long>(loaded));
+    if (cases >= 100) {
+        EXPECT_GT(loaded, cases / 10);
+        EXPECT_LT(loaded, cases);
+    }
+}
 
 }  // namespace fuzzing
