@@ -70,10 +70,11 @@ std::optional<TagFormat> ConfirmFormat(ReadOnlyStream& stream, std::int64_t size
         }
     }
     switch (*format) {
+        // Ogg FLAC is left out: its playing time is in the stream header, and TagLib
+        // does not look for the last page.
         case TagFormat::OggVorbis:
         case TagFormat::OggOpus:
         case TagFormat::OggSpeex:
-        case TagFormat::OggFlac:
             if (!EndsLikeOgg(stream, size)) {
                 return std::nullopt;
             }
