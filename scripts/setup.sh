@@ -8,6 +8,8 @@ packages=(
   cmake g++ ninja-build pkg-config
   # tests and benchmarks
   libgtest-dev googletest libgmock-dev libbenchmark-dev
+  # encoders that make the audio files of the tag reader's tests, fuzzing and benchmark
+  flac vorbis-tools opus-tools speex ffmpeg musepack-tools
   # user interface
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # ID3 tags and MPEG headers
