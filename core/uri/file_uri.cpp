@@ -163,6 +163,11 @@ std::optional<std::string> PathFromFileUri(std::string_view text) {
         value.hostData.ipFuture.first != nullptr) {
         return std::nullopt;
     }
+    // "file:a.mp3" has neither an authority nor a path from the root: it names no file, and
+    // certainly not "/a.mp3".
+    if (value.hostText.first == nullptr && value.absolutePath == URI_FALSE) {
+        return std::nullopt;
+    }
     std::string path;
     for (const UriPathSegmentA* segment = value.pathHead; segment != nullptr;
          segment = segment->next) {
