@@ -1,18 +1,13 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "core/mp3_info/mp3_file_info.h"
+#include "tests/fuzz/fuzz_driver.h"
 #include "tests/fuzz/mp3_fuzz.h"
-#include "tests/support/temp_folder.h"
 
 // Feeds mutated MP3 files to MP3FileInfo::Load. CI runs a few hundred cases; the campaign
 // script runs the same test with many more through these variables:
@@ -25,69 +20,16 @@
 //                                (default 10)
 namespace {
 
-constexpr int kHangExitCode = 86;
-
-std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
-    const char* text = std::getenv(name);
-    return text != nullptr && *text != '\0' ? std::strtoull(text, nullptr, 10) : fallback;
-}
-
-// Ends the process when one case takes too long, naming the case, so that the campaign
-// script can tell a hang from a crash and keep the file.
-class Watchdog {
-public:
-    explicit Watchdog(std::uint64_t seconds) : m_limit(std::chrono::seconds(seconds)) {
-        m_thread = std::thread([this] { Watch(); });
-    }
-    ~Watchdog() {
-        m_stop = true;
-        m_thread.join();
-    }
-    void Start(std::uint64_t index) {
-        m_index = index;
-        m_started = Now();
-        m_running = true;
-    }
-    void Stop() { m_running = false; }
-
-private:
-    static std::int64_t Now() {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    void Watch() {
-        while (!m_stop) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (m_running && Now() - m_started > m_limit.count() * 1000) {
-                std::fprintf(stderr, "HANG in case %llu\n",
-                             static_cast<unsigned long long>(m_index.load()));
-                std::fflush(stderr);
-                std::_Exit(kHangExitCode);
-            }
-        }
-    }
-
-    std::chrono::seconds m_limit;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_running{false};
-    std::atomic<std::uint64_t> m_index{0};
-    std::atomic<std::int64_t> m_started{0};
-    std::thread m_thread;
-};
-
 TEST(Mp3FuzzTest, MutatedFilesLoadSafely) {
-    const std::uint64_t cases = EnvNumber("TRACKLACE_FUZZ_CASES", 300);
-    const std::uint64_t first = EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
-    const std::uint64_t campaign = EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
-    const char* dirSetting = std::getenv("TRACKLACE_FUZZ_DIR");
-    const TempFolder ownDir("tracklace-fuzz");
-    const bool dirGiven = dirSetting != nullptr && *dirSetting != '\0';
-    const std::string dir = dirGiven ? std::string(dirSetting) : ownDir.String();
+    const std::uint64_t cases = fuzz::EnvNumber("TRACKLACE_FUZZ_CASES", 300);
+    const std::uint64_t first = fuzz::EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
+    const std::uint64_t campaign = fuzz::EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
+    const fuzz::CaseFolder caseFolder;
+    const std::string& dir = caseFolder.Path();
     ASSERT_FALSE(dir.empty());
     const std::string casePath = dir + "/case.mp3";
-    const int progress = ::open((dir + "/progress").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(progress, 0);
+    fuzz::ProgressFile progress(dir);
+    ASSERT_TRUE(progress.IsOpen());
 
     const std::vector<mp3gen::Bytes> seeds = mp3fuzz::MakeSeeds();
     // The seeds themselves must load, or the mutations would test nothing of interest.
@@ -97,16 +39,13 @@ TEST(Mp3FuzzTest, MutatedFilesLoadSafely) {
         ASSERT_TRUE(info.Load(casePath));
     }
 
-    Watchdog watchdog(EnvNumber("TRACKLACE_FUZZ_CASE_SECONDS", 10));
+    fuzz::Watchdog watchdog(fuzz::EnvNumber("TRACKLACE_FUZZ_CASE_SECONDS", 10));
     std::uint64_t loaded = 0;
     for (std::uint64_t index = first; index < first + cases; ++index) {
         const mp3gen::Bytes data = mp3fuzz::MakeCase(seeds, campaign, index);
         ASSERT_TRUE(mp3gen::WriteFile(casePath, data));
         // The index of the case under way, for the campaign script after a crash.
-        char line[32];
-        const int length =
-            std::snprintf(line, sizeof line, "%20llu\n", static_cast<unsigned long long>(index));
-        ASSERT_EQ(::pwrite(progress, line, static_cast<std::size_t>(length), 0), length);
+        ASSERT_TRUE(progress.Set(index));
 
         watchdog.Start(index);
         MP3FileInfo info;
@@ -126,7 +65,6 @@ TEST(Mp3FuzzTest, MutatedFilesLoadSafely) {
             ASSERT_FALSE(info.Has(Mp3Text::Title)) << "case " << index;
         }
     }
-    ::close(progress);
     std::printf("fuzz: %llu cases from %llu, %llu loaded\n", static_cast<unsigned long long>(cases),
                 static_cast<unsigned long long>(first), static_cast<unsigned long long>(loaded));
     // Mutations that break every file would only test the refusal path.

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# Long fuzz campaign for the MP3 tag reader: runs the fuzz test's cases in chunks, each
-# case bounded in time by the test's watchdog, and keeps going after a crash, a hang or a
-# sanitizer report, keeping the file that caused it.
+# Long fuzz campaign: runs a fuzz test's cases in chunks, each case bounded in time by the
+# test's watchdog, and keeps going after a crash, a hang or a sanitizer report, keeping the
+# file that caused it.
 #
-#   run_campaign.sh --binary PATH [--cases N] [--first N] [--campaign N] [--chunk N]
-#                   [--case-seconds N] [--out DIR]
+#   run_campaign.sh --binary PATH [--test NAME] [--cases N] [--first N] [--campaign N]
+#                   [--chunk N] [--case-seconds N] [--out DIR]
 #
-# PATH is a build of test_fuzz_mp3_info; a build with -DTRACKLACE_SANITIZE=address,undefined
-# makes sanitizer reports end the run (they are counted). Prints one summary line:
+# PATH is a build of a fuzz test: test_fuzz_mp3_info (the MP3 tag reader, the default test
+# Mp3FuzzTest.MutatedFilesLoadSafely) or test_fuzz_playlist_readers with
+# --test PlaylistFuzzTest.MutatedPlaylistsReadSafely. A build with
+# -DTRACKLACE_SANITIZE=address,undefined makes sanitizer reports end the run (they are
+# counted). Prints one summary line:
 #   cases=N crashes=N hangs=N sanitizer_reports=N seconds=N
 # and exits 0 only when all three counts are 0.
 set -uo pipefail
 
 binary=""
+test=Mp3FuzzTest.MutatedFilesLoadSafely
 cases=100000
 first=0
 campaign=1
@@ -22,6 +26,7 @@ out=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --binary) binary="$2"; shift 2 ;;
+    --test) test="$2"; shift 2 ;;
     --cases) cases="$2"; shift 2 ;;
     --first) first="$2"; shift 2 ;;
     --campaign) campaign="$2"; shift 2 ;;
@@ -32,7 +37,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 if [ -z "$binary" ] || [ ! -x "$binary" ]; then
-  echo "run_campaign.sh: --binary must name the built test_fuzz_mp3_info" >&2
+  echo "run_campaign.sh: --binary must name a built fuzz test" >&2
   exit 2
 fi
 if [ -z "$out" ]; then
@@ -59,7 +64,7 @@ while [ "$index" -lt "$end" ]; do
   # The outer limit only guards against a watchdog that cannot fire.
   TRACKLACE_FUZZ_FIRST=$index TRACKLACE_FUZZ_CASES=$count TRACKLACE_FUZZ_CAMPAIGN=$campaign \
   TRACKLACE_FUZZ_DIR="$work" TRACKLACE_FUZZ_CASE_SECONDS=$case_seconds \
-    timeout $((count * case_seconds + 60)) "$binary" --gtest_filter=Mp3FuzzTest.MutatedFilesLoadSafely \
+    timeout $((count * case_seconds + 60)) "$binary" --gtest_filter="$test" \
     >"$log" 2>&1
   rc=$?
   if [ "$rc" -eq 0 ]; then
@@ -81,7 +86,10 @@ while [ "$index" -lt "$end" ]; do
   else
     kind=crash; crashes=$((crashes + 1)); next=$((failed + 1))
   fi
-  cp "$work/case.mp3" "$out/$kind-$campaign-$failed.mp3" 2>/dev/null
+  # The test keeps one case file, named with its type's extension.
+  for case_file in "$work"/case.*; do
+    [ -f "$case_file" ] && cp "$case_file" "$out/$kind-$campaign-$failed.${case_file##*.}"
+  done
   cp "$log" "$out/$kind-$campaign-$failed.log"
   echo "$kind in case $failed (exit $rc), kept in $out" >&2
   index=$next
