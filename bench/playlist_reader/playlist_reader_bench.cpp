@@ -29,9 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "core/creation_job/creation_job.h"
 #include "core/formats/readers/playlist_reader.h"
-#include "core/playlist/playlist.h"
+#include "tests/support/run_creation_job.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -39,15 +38,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kEntries = 100000;
-
-class NullTarget : public platform::IMessageTarget {
-public:
-    void PostMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
-        if (message == ProgressInfoMessage()) {
-            FreeProgressText(lParam);
-        }
-    }
-};
 
 std::string FileName(int i) {
     return "album" + std::to_string(i / 1000) + "/track " + std::to_string(i % 1000) +
@@ -65,15 +55,11 @@ std::string WritePlaylist(const std::string& root, bool relative) {
     playlist.SetFolder(root + "/lists");
     playlist.SetName(relative ? "relative" : "absolute");
     playlist.SetTypeFromExtension(".m3u");
-    NullTarget target;
-    platform::CManualResetEvent cancel(false);
-    platform::CManualResetEvent go(true);
-    CCreationJob job(playlist, target, cancel, go);
     CCreationJob::Overrides overrides;
     overrides.relative = relative;
     overrides.readTags = false;
-    job.SetOverrides(overrides);
-    return job.Run() == CCreationJob::kContinue ? playlist.GetFilePath() : std::string();
+    return RunCreationJob(playlist, overrides) == CCreationJob::kContinue ? playlist.GetFilePath()
+                                                                          : std::string();
 }
 
 struct Fixture {

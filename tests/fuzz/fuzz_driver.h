@@ -26,6 +26,18 @@ inline std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
     return text != nullptr && *text != '\0' ? std::strtoull(text, nullptr, 10) : fallback;
 }
 
+// The seed of the random numbers that make case index of a campaign, so that the same
+// (campaign, index) always gives the same case.
+inline std::uint64_t CaseSeed(std::uint64_t campaign, std::uint64_t index) {
+    auto mix = [](std::uint64_t x) {
+        x += 0x9E3779B97F4A7C15ull;
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+        return x ^ (x >> 31);
+    };
+    return mix(campaign * 0x100000001B3ull ^ mix(index));
+}
+
 // Ends the process when one case takes too long, naming the case, so that the campaign
 // script can tell a hang from a crash and keep the file.
 class Watchdog {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <random>
 
+#include "tests/fuzz/fuzz_driver.h"
+
 namespace playlistfuzz {
 
 namespace {
@@ -88,13 +90,6 @@ const char* const kTokens[] = {"#EXTM3U\n",
 const char kInterestingBytes[] = {'\0', '\r', '\n', '#', '=', '%', '<', '>',    '&',    '\\',
                                   '/',  ':',  '"',  '[', ']', ' ', '.', '\x80', '\xFF', '\xC3'};
 
-std::uint64_t Mix(std::uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
-
 }  // namespace
 
 std::vector<Playlist> MakeSeeds() {
@@ -105,24 +100,25 @@ std::vector<Playlist> MakeSeeds() {
         {".m3u",
          "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:215,Artist - Title\r\nmusic/a.mp3\r\n#EXTINF:-1,b\r\n"
          "./music/b.ogg\r\n\r\n# comment\r\nhttp://radio.example/stream\r\nC:\\Music\\c.mp3\r\n"},
-        {".m3u", "music/a.mp3\rmusic\\b.ogg\r../x/Mot\xF6rhead.mp3\rfile:///tmp/a%20b.mp3"},
+        {".m3u", "music/a.mp3\rmusic\\b.ogg\r../x/Mot\xF6rhead.mp3\rfile:///srv/music/a%20b.mp3"},
         {".m3u8",
          "#EXTM3U\n#EXTINF:-1 tvg-name=\"a,b\",Ä Title\nmusic/ä.mp3\n#EXTINF:12.5,x\n"
-         "file://localhost/tmp/%C3%A4.mp3\n\\\\server\\share\\d.mp3\nmusic/a.mp3  \n"},
+         "file://localhost/srv/music/%C3%A4.mp3\n\\\\server\\share\\d.mp3\nmusic/a.mp3  \n"},
         {".pls",
          "[playlist]\r\nFile1=music/a.mp3\r\nTitle1=A\r\nLength1=215\r\nFile3=music/b.ogg\r\n"
          "Title2=orphan\r\nFILE2=http://stream.example:8000/\r\nlength3=-1\r\nFile1=again\r\n"
          "NumberOfEntries=7\r\nVersion=2\r\n"},
         {".pls", "; made elsewhere\n[PLAYLIST]\n file10 = music/a.mp3\nFile9=../a\\b.mp3\n"},
-        {".xspf", xspfHead +
-                      "<title>list</title>\n<trackList xml:base=\"music/\">\n"
-                      "<track><location>a.mp3</location><title>A &amp; B</title>"
-                      "<creator>C</creator><album>D</album><duration>215000</duration></track>\n"
-                      "<track xml:base=\"file:///tmp/\"><location>b%20c.ogg</location></track>\n"
-                      "<track><location>http://x.example/a.mp3</location>"
-                      "<location>../music/a.mp3</location></track>\n"
-                      "<track><title><![CDATA[<no location>]]></title></track>\n"
-                      "</trackList>\n</playlist>\n"},
+        {".xspf",
+         xspfHead +
+             "<title>list</title>\n<trackList xml:base=\"music/\">\n"
+             "<track><location>a.mp3</location><title>A &amp; B</title>"
+             "<creator>C</creator><album>D</album><duration>215000</duration></track>\n"
+             "<track xml:base=\"file:///srv/music/\"><location>b%20c.ogg</location></track>\n"
+             "<track><location>http://x.example/a.mp3</location>"
+             "<location>../music/a.mp3</location></track>\n"
+             "<track><title><![CDATA[<no location>]]></title></track>\n"
+             "</trackList>\n</playlist>\n"},
         {".xspf",
          "<!DOCTYPE x:playlist [<!ENTITY e \"entity\">]>\n"
          "<x:playlist xmlns:x=\"http://xspf.org/ns/0/\"><x:trackList><x:track>"
@@ -133,7 +129,7 @@ std::vector<Playlist> MakeSeeds() {
 }
 
 Playlist MakeCase(const std::vector<Playlist>& seeds, std::uint64_t campaign, std::uint64_t index) {
-    std::mt19937_64 random(Mix(campaign * 0x100000001B3ull ^ Mix(index)));
+    std::mt19937_64 random(fuzz::CaseSeed(campaign, index));
     auto below = [&random](std::size_t n) -> std::size_t { return n == 0 ? 0 : random() % n; };
     Playlist playlist = seeds[below(seeds.size())];
     std::string& data = playlist.bytes;

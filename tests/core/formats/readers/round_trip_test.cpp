@@ -2,13 +2,13 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "core/creation_job/creation_job.h"
 #include "core/formats/readers/playlist_reader.h"
-#include "core/playlist/playlist.h"
+#include "tests/support/run_creation_job.h"
 #include "tests/support/temp_folder.h"
 
 // What the program writes, it reads back: for every format and path mode, a playlist made
@@ -20,16 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Frees the progress texts, which the job hands over.
-class DiscardingTarget : public platform::IMessageTarget {
-public:
-    void PostMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
-        if (message == ProgressInfoMessage()) {
-            FreeProgressText(lParam);
-        }
-    }
-};
 
 class NameMaker {
 public:
@@ -128,15 +118,11 @@ protected:
         playlist.SetFolder(tree.playlistFolder);
         playlist.SetName("list");
         playlist.SetTypeFromExtension(extension);
-        DiscardingTarget target;
-        platform::CManualResetEvent cancel(false);
-        platform::CManualResetEvent go(true);
-        CCreationJob job(playlist, target, cancel, go);
         CCreationJob::Overrides overrides;
         overrides.relative = relative;
         overrides.readTags = false;
-        job.SetOverrides(overrides);
-        EXPECT_EQ(job.Run(), CCreationJob::kContinue) << job.GetErrorText();
+        std::string error;
+        EXPECT_EQ(RunCreationJob(playlist, overrides, &error), CCreationJob::kContinue) << error;
         return playlist.GetFilePath();
     }
 
