@@ -4,8 +4,8 @@
 //
 // The playlist is what the creation job writes for 100,000 existing files in 100 folders
 // beside the playlist's folder: relative paths ("../music/album7/track 12 of the
-// album.ogg"), "#EXTINF:-1," lines, CR LF. The same files written with absolute paths are
-// read too.
+// album.ogg"), "#EXTINF:-1," lines, CR LF. The same files written with absolute paths, and
+// as file URIs, are read too.
 //
 // Peak memory: the reading also runs once in a child process of its own (this program
 // started again with --peak=...), which reports its maximum resident set (VmHWM);
@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "core/formats/readers/playlist_reader.h"
+#include "core/uri/file_uri.h"
 #include "tests/support/run_creation_job.h"
 #include "tests/support/temp_folder.h"
 
@@ -68,6 +69,7 @@ struct Fixture {
     std::vector<std::string> files;
     std::string relativeList;
     std::string absoluteList;
+    std::string uriList;
     Fixture() {
         // Settings of their own, so that no user's counters are raised.
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
@@ -81,6 +83,14 @@ struct Fixture {
         }
         relativeList = WritePlaylist(root, true);
         absoluteList = WritePlaylist(root, false);
+        // The absolute playlist with each path as a file URI, as players write them.
+        uriList = root + "/lists/uris.m3u";
+        std::ifstream in(absoluteList);
+        std::ofstream out(uriList);
+        for (std::string line; std::getline(in, line);) {
+            line.pop_back();  // the CR
+            out << (line.front() == '/' ? uri::FileUriFromPath(line) : line) << "\r\n";
+        }
     }
 };
 
@@ -91,7 +101,9 @@ Fixture& TheFixture() {
 
 void BM_ReadPlaylist(benchmark::State& state) {
     const Fixture& fixture = TheFixture();
-    const std::string& list = state.range(0) == 0 ? fixture.relativeList : fixture.absoluteList;
+    const std::string& list = state.range(0) == 0   ? fixture.relativeList
+                              : state.range(0) == 1 ? fixture.absoluteList
+                                                    : fixture.uriList;
     for (auto _ : state) {
         const PlaylistReadResult result = ReadPlaylistFile(list);
         if (result.entries.size() != kEntries || result.MissingCount() != 0) {
@@ -122,7 +134,7 @@ void BM_BytesAndOneStatPerEntry(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes.size());
 }
 
-BENCHMARK(BM_ReadPlaylist)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadPlaylist)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BytesAndOneStatPerEntry)->Unit(benchmark::kMillisecond);
 
 // VmHWM of this process, in KiB.
@@ -218,6 +230,7 @@ int main(int argc, char** argv) {
         "BM_ReadPlaylist/0", "BM_BytesAndOneStatPerEntry");
     reporter.Ratio("the same with absolute paths", "BM_ReadPlaylist/1",
                    "BM_BytesAndOneStatPerEntry");
+    reporter.Ratio("the same with file URIs", "BM_ReadPlaylist/2", "BM_BytesAndOneStatPerEntry");
     const std::string self = fs::canonical("/proc/self/exe").string();
     const Fixture& fixture = TheFixture();
     const long peak = ChildPeakKiB(self, "read", fixture.relativeList);

@@ -152,10 +152,10 @@ CEntryPathResolver::Result CEntryPathResolver::FromText(std::string_view text) {
         return {Kind::kWindowsPath, {}, false};
     }
     if (MayStartWithScheme(text)) {
-        const std::string scheme = uri::SchemeOf(text);
-        if (scheme == "file") {
-            return FromUri(text);
+        if (StartsWithIgnoringCase(text, "file:")) {
+            return FromFileUri(text);
         }
+        const std::string scheme = uri::SchemeOf(text);
         // "Intro: live.mp3" has a scheme by the syntax alone; an address has "//" after it.
         if (!scheme.empty() && text.substr(scheme.size() + 1, 2) == "//") {
             return {Kind::kUrl, {}, false};
@@ -187,9 +187,15 @@ CEntryPathResolver::Result CEntryPathResolver::FromText(std::string_view text) {
 }
 
 CEntryPathResolver::Result CEntryPathResolver::FromUri(std::string_view text) {
-    if (uri::SchemeOf(text) != "file") {
+    // An absolute URI starts with its scheme.
+    if (!StartsWithIgnoringCase(text, "file:")) {
         return {Kind::kUrl, {}, false};
     }
+    return FromFileUri(text);
+}
+
+// One parse of the URI per entry: a playlist of file URIs is as common as one of paths.
+CEntryPathResolver::Result CEntryPathResolver::FromFileUri(std::string_view text) {
     const std::optional<std::string> path = uri::PathFromFileUri(text);
     if (!path) {
         return {Kind::kInvalidFileUri, {}, false};

@@ -40,6 +40,7 @@ public:
 private:
     Result FromPathText(std::string_view text);
     Result FromUri(std::string_view uri);
+    Result FromFileUri(std::string_view uri);
     Result Found(std::string path);
 
     std::string m_folder;

@@ -105,6 +105,7 @@ struct PlaylistReadResult {
 
 // Reads the playlist at path (absolute or relative to the working folder). Relative entry
 // paths count from the playlist's folder; one stat per entry tells whether its file exists.
+// Keeps no state between calls, so any thread may read a playlist while others do too.
 PlaylistReadResult ReadPlaylistFile(const std::string& path);
 
 // What a format reader makes of a file's bytes: the entries with everything the file said
