@@ -3,7 +3,6 @@
 #include <uriparser/Uri.h>
 
 #include <cctype>
-#include <cstring>
 #include <vector>
 
 namespace uri {
@@ -30,17 +29,31 @@ bool IsHexDigit(char c) {
 // Playlists written by hand or by other programs often hold URIs with raw blanks, non-ASCII
 // letters or a lone "%". Such bytes can never be part of a valid URI, so encoding them
 // changes the meaning of no valid URI and lets the sloppy ones parse.
+bool NeedsEncoding(std::string_view text, std::size_t i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte == '%') {
+        return !(i + 2 < text.size() && IsHexDigit(text[i + 1]) && IsHexDigit(text[i + 2]));
+    }
+    return byte <= 0x20 || byte >= 0x7F || byte == '"' || byte == '<' || byte == '>' ||
+           byte == '\\' || byte == '^' || byte == '`' || byte == '{' || byte == '|' || byte == '}';
+}
+
+bool NeedsEncoding(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (NeedsEncoding(text, i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string EncodeBytesNoUriMayHold(std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + 16);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        const bool lonePercent = byte == '%' && !(i + 2 < text.size() && IsHexDigit(text[i + 1]) &&
-                                                  IsHexDigit(text[i + 2]));
-        const bool never =
-            byte <= 0x20 || byte >= 0x7F || std::strchr("\"<>\\^`{|}", byte) != nullptr;
-        if (lonePercent || never) {
+        if (NeedsEncoding(text, i)) {
             out += '%';
             out += kHex[byte >> 4];
             out += kHex[byte & 0x0F];
@@ -51,16 +64,22 @@ std::string EncodeBytesNoUriMayHold(std::string_view text) {
     return out;
 }
 
-// A parsed URI that frees its members.
+// A parsed URI that frees its members. It points into text, or into an encoded copy of it
+// where text needs one, so text must outlive it.
 class ParsedUri {
 public:
-    explicit ParsedUri(std::string_view text) : m_text(EncodeBytesNoUriMayHold(text)) {
+    explicit ParsedUri(std::string_view text) {
         if (text.find('\0') != std::string_view::npos) {
             return;
         }
+        // Most URIs need no encoding, and a playlist may hold many thousands of them.
+        if (NeedsEncoding(text)) {
+            m_encoded = EncodeBytesNoUriMayHold(text);
+            text = m_encoded;
+        }
         const char* errorPos = nullptr;
-        m_ok = uriParseSingleUriExA(&m_uri, m_text.data(), m_text.data() + m_text.size(),
-                                    &errorPos) == URI_SUCCESS;
+        m_ok = uriParseSingleUriExA(&m_uri, text.data(), text.data() + text.size(), &errorPos) ==
+               URI_SUCCESS;
     }
     ~ParsedUri() {
         if (m_ok) {
@@ -75,7 +94,7 @@ public:
     bool HasScheme() const { return m_ok && m_uri.scheme.first != nullptr; }
 
 private:
-    std::string m_text;  // the parsed URI points into it
+    std::string m_encoded;  // the parsed URI points into it when it is not empty
     UriUriA m_uri{};
     bool m_ok = false;
 };
@@ -163,17 +182,24 @@ std::optional<std::string> PathFromFileUri(std::string_view text) {
         value.hostData.ipFuture.first != nullptr) {
         return std::nullopt;
     }
+    // "file:a.mp3" has neither an authority nor a path from the root: it names no file, and
+    // certainly not "/a.mp3".
+    if (value.hostText.first == nullptr && value.absolutePath == URI_FALSE) {
+        return std::nullopt;
+    }
+    // Each segment decoded where it lands in the path.
     std::string path;
+    path.reserve(text.size());
     for (const UriPathSegmentA* segment = value.pathHead; segment != nullptr;
          segment = segment->next) {
-        const auto decoded = PercentDecode(std::string_view(
-            segment->text.first,
-            static_cast<std::size_t>(segment->text.afterLast - segment->text.first)));
-        if (!decoded || decoded->find('/') != std::string::npos) {
+        path += '/';
+        const std::size_t start = path.size();
+        path.append(segment->text.first, segment->text.afterLast);
+        const char* end = uriUnescapeInPlaceExA(path.data() + start, URI_FALSE, URI_BR_DONT_TOUCH);
+        path.resize(static_cast<std::size_t>(end - path.data()));
+        if (path.find_first_of(std::string_view("/\0", 2), start) != std::string::npos) {
             return std::nullopt;
         }
-        path += '/';
-        path += *decoded;
     }
     return path.empty() ? "/" : path;
 }

@@ -23,8 +23,8 @@ std::string UriReferenceFromRelativePath(std::string_view relativePath);
 // The absolute path that a file URI names: "file:///x", "file://localhost/x" and "file:/x",
 // with the scheme and host in any letter case, each segment percent-decoded. A query or a
 // fragment is not part of the path and is left out. Nothing for another scheme, another
-// host, a relative reference, text that is no URI, or a segment that decodes to a "/" or a
-// NUL (no file name can hold those).
+// host, a relative reference, a path that does not start at the root ("file:a.mp3"), text
+// that is no URI, or a segment that decodes to a "/" or a NUL (no file name can hold those).
 std::optional<std::string> PathFromFileUri(std::string_view text);
 
 // Resolves a URI reference against an absolute base URI as RFC 3986 section 5.2 says

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <random>
 
+#include "tests/support/fuzz_campaign.h"
+
 namespace mp3fuzz {
 
 namespace {
@@ -20,13 +22,6 @@ StreamSpec Stream(mp3gen::Version version, int rate, std::vector<int> bitrates, 
     spec.frames = frames;
     spec.vbrHeader = header;
     return spec;
-}
-
-std::uint64_t Mix(std::uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
 }
 
 }  // namespace
@@ -84,7 +79,7 @@ std::vector<Bytes> MakeSeeds() {
 }
 
 Bytes MakeCase(const std::vector<Bytes>& seeds, std::uint64_t campaign, std::uint64_t index) {
-    std::mt19937_64 random(Mix(campaign * 0x100000001B3ull ^ Mix(index)));
+    std::mt19937_64 random(fuzz::CaseSeed(campaign, index));
     auto below = [&random](std::uint64_t n) { return n == 0 ? 0 : random() % n; };
     Bytes data = seeds[below(seeds.size())];
     // Most of what a reader decides on sits in the first and last few hundred bytes.

@@ -1,6 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,23 +8,27 @@
 #include "core/mp3_info/mp3_file_info.h"
 #include "tests/fuzz/mp3_fuzz.h"
 #include "tests/support/fuzz_campaign.h"
-#include "tests/support/temp_folder.h"
 
 // Feeds mutated MP3 files to MP3FileInfo::Load. CI runs a few hundred cases; the campaign
-// script runs the same test with many more (the variables are in fuzz_campaign.h).
+// script runs the same test with many more through these variables:
+//   TRACKLACE_FUZZ_CASES         number of cases (default 300)
+//   TRACKLACE_FUZZ_FIRST         index of the first case (default 0)
+//   TRACKLACE_FUZZ_CAMPAIGN      campaign number that picks the mutations (default 1)
+//   TRACKLACE_FUZZ_DIR           folder for the current case and the progress file
+//                                (default: a temporary folder, removed afterwards)
+//   TRACKLACE_FUZZ_CASE_SECONDS  time one case may take before the run ends as a hang
+//                                (default 10)
 namespace {
 
-using fuzzcampaign::EnvNumber;
-
 TEST(Mp3FuzzTest, MutatedFilesLoadSafely) {
-    const std::uint64_t cases = EnvNumber("TRACKLACE_FUZZ_CASES", 300);
-    const std::uint64_t first = EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
-    const std::uint64_t campaign = EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
-    const TempFolder ownDir("tracklace-fuzz");
-    const std::string dir = fuzzcampaign::CaseFolder(ownDir.String());
+    const std::uint64_t cases = fuzz::EnvNumber("TRACKLACE_FUZZ_CASES", 300);
+    const std::uint64_t first = fuzz::EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
+    const std::uint64_t campaign = fuzz::EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
+    const fuzz::CaseFolder caseFolder;
+    const std::string& dir = caseFolder.Path();
     ASSERT_FALSE(dir.empty());
     const std::string casePath = dir + "/case.mp3";
-    fuzzcampaign::ProgressFile progress(dir);
+    fuzz::ProgressFile progress(dir);
     ASSERT_TRUE(progress.IsOpen());
 
     const std::vector<mp3gen::Bytes> seeds = mp3fuzz::MakeSeeds();
@@ -37,12 +39,13 @@ TEST(Mp3FuzzTest, MutatedFilesLoadSafely) {
         ASSERT_TRUE(info.Load(casePath));
     }
 
-    fuzzcampaign::Watchdog watchdog(EnvNumber("TRACKLACE_FUZZ_CASE_SECONDS", 10));
+    fuzz::Watchdog watchdog(fuzz::EnvNumber("TRACKLACE_FUZZ_CASE_SECONDS", 10));
     std::uint64_t loaded = 0;
     for (std::uint64_t index = first; index < first + cases; ++index) {
         const mp3gen::Bytes data = mp3fuzz::MakeCase(seeds, campaign, index);
         ASSERT_TRUE(mp3gen::WriteFile(casePath, data));
-        ASSERT_TRUE(progress.Write(index));
+        // The index of the case under way, for the campaign script after a crash.
+        ASSERT_TRUE(progress.Set(index));
 
         watchdog.Start(index);
         MP3FileInfo info;

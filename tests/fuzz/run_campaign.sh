@@ -7,8 +7,9 @@
 #                   [--campaign N] [--chunk N] [--case-seconds N] [--out DIR]
 #
 # PATH is a test binary, by default test_fuzz_mp3_info with its test
-# Mp3FuzzTest.MutatedFilesLoadSafely and the case file case.mp3; --test and --case-file
-# name another fuzz test and the file it writes each case to. A build with
+# Mp3FuzzTest.MutatedFilesLoadSafely; --test names another fuzz test (for example
+# PlaylistFuzzTest.MutatedPlaylistsReadSafely in test_fuzz_playlist_readers). The case that
+# failed is kept: the file --case-file names, or else every "case.*" the test wrote. A build with
 # -DTRACKLACE_SANITIZE=address,undefined makes sanitizer reports end the run (they are
 # counted). Lines that the test prints beginning with "fuzz:" are collected in
 # DIR/summaries. Prints one summary line:
@@ -18,7 +19,7 @@ set -uo pipefail
 
 binary=""
 test_name="Mp3FuzzTest.MutatedFilesLoadSafely"
-case_file="case.mp3"
+case_file=""
 cases=100000
 first=0
 campaign=1
@@ -90,7 +91,13 @@ while [ "$index" -lt "$end" ]; do
   else
     kind=crash; crashes=$((crashes + 1)); next=$((failed + 1))
   fi
-  cp "$work/$case_file" "$out/$kind-$campaign-$failed-$case_file" 2>/dev/null
+  if [ -n "$case_file" ]; then
+    cp "$work/$case_file" "$out/$kind-$campaign-$failed-$case_file" 2>/dev/null
+  else
+    for kept in "$work"/case.*; do
+      [ -f "$kept" ] && cp "$kept" "$out/$kind-$campaign-$failed-${kept##*/}"
+    done
+  fi
   cp "$log" "$out/$kind-$campaign-$failed.log"
   echo "$kind in case $failed (exit $rc), kept in $out" >&2
   index=$next

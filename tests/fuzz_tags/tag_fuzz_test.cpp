@@ -9,7 +9,7 @@
 #include "core/tag_info/tag_file_info.h"
 #include "platform/code_page/code_page.h"
 #include "tests/fuzz_tags/tag_fuzz.h"
-#include "tests/support/fuzz_run.h"
+#include "tests/support/fuzz_campaign.h"
 #include "tests/support/temp_folder.h"
 
 // Feeds mutated files of every other format to TagFileInfo::Load. Our code is built with
@@ -20,18 +20,16 @@
 namespace {
 
 TEST(TagFuzzTest, MutatedFilesLoadSafely) {
-    const std::uint64_t cases = fuzzing::EnvNumber("TRACKLACE_FUZZ_CASES", 2000);
-    const std::uint64_t first = fuzzing::EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
-    const std::uint64_t campaign = fuzzing::EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
-    const char* dirSetting = std::getenv("TRACKLACE_FUZZ_DIR");
-    const TempFolder ownDir("tracklace-fuzz-tags");
-    const bool dirGiven = dirSetting != nullptr && *dirSetting != '\0';
-    const std::string dir = dirGiven ? std::string(dirSetting) : ownDir.String();
+    const std::uint64_t cases = fuzz::EnvNumber("TRACKLACE_FUZZ_CASES", 2000);
+    const std::uint64_t first = fuzz::EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
+    const std::uint64_t campaign = fuzz::EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
+    const fuzz::CaseFolder caseFolder;
+    const std::string& dir = caseFolder.Path();
     ASSERT_FALSE(dir.empty());
     const TempFolder seedDir("tracklace-fuzz-seeds");
     const std::string casePath = dir + "/case.bin";
-    const int progress = ::open((dir + "/progress").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(progress, 0);
+    fuzz::ProgressFile progress(dir);
+    ASSERT_TRUE(progress.IsOpen());
 
     const std::vector<tagfiles::Bytes> seeds = tagfuzz::MakeSeeds(seedDir.String());
     // Without encoders only the few files made in code are left: still worth fuzzing.
@@ -47,7 +45,7 @@ TEST(TagFuzzTest, MutatedFilesLoadSafely) {
         ASSERT_FALSE(info.GetTitle().empty());
     }
 
-    fuzzing::Watchdog watchdog(fuzzing::EnvNumber("TRACKLACE_FUZZ_CASE_SECONDS", 10));
+    fuzz::Watchdog watchdog(fuzz::EnvNumber("TRACKLACE_FUZZ_CASE_SECONDS", 10));
     std::uint64_t loaded = 0;
     for (std::uint64_t index = first; index < first + cases; ++index) {
         const tagfiles::Bytes data = tagfuzz::MakeCase(seeds, campaign, index);
@@ -55,7 +53,7 @@ TEST(TagFuzzTest, MutatedFilesLoadSafely) {
         // when it is closed, which would make the campaign wait for the disk.
         ::unlink(casePath.c_str());
         ASSERT_TRUE(mp3gen::WriteFile(casePath, data));
-        ASSERT_TRUE(fuzzing::MarkProgress(progress, index));
+        ASSERT_TRUE(progress.Set(index));
 
         watchdog.Start(index);
         TagFileInfo info;
@@ -78,8 +76,7 @@ TEST(TagFuzzTest, MutatedFilesLoadSafely) {
             ASSERT_FALSE(info.Has(TagText::Title)) << "case " << index;
         }
     }
-    ::close(progress);
-    fuzzing::CheckLoadedShare(cases, first, loaded);
+    fuzz::CheckLoadedShare(cases, first, loaded);
 }
 
 }  // namespace

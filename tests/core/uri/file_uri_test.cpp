@@ -62,7 +62,8 @@ TEST(FileUri, RefusesWhatNamesNoLocalFile) {
     for (const char* text :
          {"http://example.org/a.mp3", "https://x/a.mp3", "file://server/share/a.mp3",
           "file://192.168.1.2/a.mp3", "file:///a%2Fb.mp3", "file:///a%00b.mp3", "../a.mp3",
-          "/abs/a.mp3", "", "a.mp3", "C:\\Music\\a.mp3"}) {
+          "/abs/a.mp3", "", "a.mp3", "C:\\Music\\a.mp3", "file:a.mp3",
+          "file:", "FILE:music/a.mp3"}) {
         EXPECT_EQ(PathFromFileUri(text), std::nullopt) << text;
     }
 }

@@ -247,15 +247,15 @@ TEST(RegistryReliability, AWriterKilledAtAnyMomentLeavesAWholeFileWithEveryFinis
 // (see tests/support/fuzz_campaign.h for the variables). Prints its counts in a line that
 // begins with "fuzz:".
 TEST(RegistryReliability, DamagedAndRandomFilesNeverUpsetTheParser) {
-    using fuzzcampaign::EnvNumber;
+    using fuzz::EnvNumber;
     const std::uint64_t cases = EnvNumber("TRACKLACE_FUZZ_CASES", 2000);
     const std::uint64_t first = EnvNumber("TRACKLACE_FUZZ_FIRST", 0);
     const std::uint64_t campaign = EnvNumber("TRACKLACE_FUZZ_CAMPAIGN", 1);
-    const TempFolder ownDir("tracklace-hive-fuzz");
-    const std::string dir = fuzzcampaign::CaseFolder(ownDir.String());
+    const fuzz::CaseFolder caseFolder;
+    const std::string& dir = caseFolder.Path();
     // Only a campaign keeps each case in a file, for the one that crashes.
-    const bool keepCases = dir != ownDir.String();
-    fuzzcampaign::ProgressFile progress(dir);
+    const bool keepCases = caseFolder.Given();
+    fuzz::ProgressFile progress(dir);
     ASSERT_TRUE(progress.IsOpen());
 
     const std::vector<std::string> seeds = hivefuzz::MakeSeeds();
@@ -263,14 +263,14 @@ TEST(RegistryReliability, DamagedAndRandomFilesNeverUpsetTheParser) {
         const hivefuzz::Outcome outcome = hivefuzz::CheckCase(seed);
         ASSERT_TRUE(outcome.accepted && outcome.failure.empty()) << outcome.failure;
     }
-    fuzzcampaign::Watchdog watchdog(EnvNumber("TRACKLACE_FUZZ_CASE_SECONDS", 10));
+    fuzz::Watchdog watchdog(EnvNumber("TRACKLACE_FUZZ_CASE_SECONDS", 10));
     std::uint64_t accepted = 0;
     double slowestMs = 0;
     for (std::uint64_t index = first; index < first + cases; ++index) {
         const std::string bytes = hivefuzz::MakeCase(seeds, campaign, index);
         if (keepCases) {
             std::ofstream(dir + "/case.reg", std::ios::binary | std::ios::trunc) << bytes;
-            ASSERT_TRUE(progress.Write(index));
+            ASSERT_TRUE(progress.Set(index));
         }
         const auto started = std::chrono::steady_clock::now();
         watchdog.Start(index);

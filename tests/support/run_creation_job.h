@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/creation_job/creation_job.h"
+#include "core/playlist/playlist.h"
+
+// Runs the creation job on the calling thread, as the command line's worker does, with the
+// command line's choices in place of the stored settings; the progress texts are freed
+// unseen. Returns the job's result.
+class DiscardingMessageTarget : public platform::IMessageTarget {
+public:
+    void PostMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
+        if (message == ProgressInfoMessage()) {
+            FreeProgressText(lParam);
+        }
+    }
+};
+
+inline int RunCreationJob(CPlaylist& playlist, const CCreationJob::Overrides& overrides,
+                          std::string* errorText = nullptr) {
+    DiscardingMessageTarget target;
+    platform::CManualResetEvent cancel(false);
+    platform::CManualResetEvent go(true);
+    CCreationJob job(playlist, target, cancel, go);
+    job.SetOverrides(overrides);
+    const int result = job.Run();
+    if (errorText != nullptr) {
+        *errorText = job.GetErrorText();
+    }
+    return result;
+}
