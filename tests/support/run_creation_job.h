@@ -4,15 +4,11 @@
 #include "core/playlist/playlist.h"
 
 // Runs the creation job on the calling thread, as the command line's worker does, with the
-// command line's choices in place of the stored settings; the progress texts are freed
-// unseen. Returns the job's result.
+// command line's choices in place of the stored settings; the messages (and their texts)
+// go unseen. Returns the job's result.
 class DiscardingMessageTarget : public platform::IMessageTarget {
 public:
-    void PostMessage(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
-        if (message == ProgressInfoMessage()) {
-            FreeProgressText(lParam);
-        }
-    }
+    void Post(platform::CMessage) override {}
 };
 
 inline int RunCreationJob(CPlaylist& playlist, const CCreationJob::Overrides& overrides,
