@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kSystemHand = 3;
 // A drag this close to the top or bottom of the list scrolls one row further.
 constexpr int kTopScrollZone = 14;
 constexpr int kBottomScrollZone = 15;
@@ -216,7 +215,7 @@ void CFileDropListCtrl::dropEvent(QDropEvent* event) {
         m_mode.callback(m_notification);
     }
     if (!anyAccepted) {
-        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        toolkit::UserInteraction().PlaySystemSound(toolkit::kSystemHand);
         event->ignore();
         return;
     }

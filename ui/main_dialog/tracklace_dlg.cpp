@@ -28,8 +28,10 @@
 #include "settings/store/properties.h"
 #include "ui/controls/file_drop_list_ctrl.h"
 #include "ui/main_dialog/playlist_model.h"
+#include "ui/toolkit/help_key.h"
 #include "ui/toolkit/icon_button.h"
 #include "ui/toolkit/registered_message.h"
+#include "ui/toolkit/resource_picture.h"
 #include "ui/toolkit/user_interaction.h"
 
 CTracklaceDlg::CTracklaceDlg(QWidget* parent)
@@ -77,6 +79,7 @@ CTracklaceDlg::CTracklaceDlg(QWidget* parent)
     // Ctrl+Up, Ctrl+Down and Ctrl+Delete act on the list from every control of the window,
     // before the control itself sees the key.
     qApp->installEventFilter(this);
+    toolkit::AnswerHelpKey(this);
 }
 
 CTracklaceDlg::~CTracklaceDlg() {
@@ -359,11 +362,6 @@ bool CTracklaceDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (widget != nullptr && widget->window() == this && key->key() == Qt::Key_F1 &&
-            key->modifiers() == Qt::NoModifier) {
-            ShowHelp();
-            return true;
-        }
         if (widget != nullptr && widget->window() == this &&
             (key->modifiers() & Qt::ControlModifier) != 0) {
             switch (key->key()) {

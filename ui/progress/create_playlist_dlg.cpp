@@ -5,7 +5,6 @@
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -19,22 +18,12 @@
 #include "platform/resources/resources.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
+#include "ui/toolkit/help_key.h"
+#include "ui/toolkit/resource_picture.h"
+#include "ui/toolkit/texts.h"
 #include "ui/toolkit/user_interaction.h"
 
 namespace {
-
-QString Text(const char* key) {
-    return QString::fromStdString(GetText(key));
-}
-
-QPixmap LoadPicture(const char* type, const char* name) {
-    QPixmap picture;
-    if (const auto bytes = platform::FindResource(type, name)) {
-        picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
-                             static_cast<uint>(bytes->size()));
-    }
-    return picture;
-}
 
 QEvent::Type PostedMessageType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -47,10 +36,10 @@ class CBanner : public QWidget {
 public:
     explicit CBanner(QWidget* parent)
         : QWidget(parent),
-          m_picture(LoadPicture("PNG", "PROGRESS_BANNER")),
-          m_icon(LoadPicture("ICON", "TRACKLACE")),
-          m_title(Text("IDS_TL_CREATE_PLAYLIST_TITLE")),
-          m_detail(Text("IDS_TL_CREATE_PLAYLIST_DETAIL_TITLE")) {
+          m_picture(toolkit::LoadResourcePixmap("PNG", "PROGRESS_BANNER")),
+          m_icon(toolkit::LoadResourcePixmap("ICON", "TRACKLACE")),
+          m_title(toolkit::Text("IDS_TL_CREATE_PLAYLIST_TITLE")),
+          m_detail(toolkit::Text("IDS_TL_CREATE_PLAYLIST_DETAIL_TITLE")) {
         setFixedHeight(48);
     }
 
@@ -179,12 +168,12 @@ CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
     body->setContentsMargins(15, 12, 15, 12);
     outer->addLayout(body);
 
-    auto* content = new QLabel(Text("IDS_TL_CREATE_PLAYLIST_CONTENT"), this);
+    auto* content = new QLabel(toolkit::Text("IDS_TL_CREATE_PLAYLIST_CONTENT"), this);
     content->setWordWrap(true);
     body->addWidget(content);
     body->addSpacing(10);
 
-    auto* status = new QLabel(Text("IDS_TL_CREATE_PLAYLIST_STATUS_TITLE"), this);
+    auto* status = new QLabel(toolkit::Text("IDS_TL_CREATE_PLAYLIST_STATUS_TITLE"), this);
     body->addWidget(status);
 
     auto* steps = new QGridLayout;
@@ -197,7 +186,7 @@ CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
         m_stepIcons[i] = new QLabel(this);
         m_stepIcons[i]->setFixedSize(16, 16);
         steps->addWidget(m_stepIcons[i], i, 0);
-        steps->addWidget(new QLabel(Text(stepKeys[i]), this), i, 1);
+        steps->addWidget(new QLabel(toolkit::Text(stepKeys[i]), this), i, 1);
     }
     body->addLayout(steps);
     body->addSpacing(14);
@@ -213,8 +202,8 @@ CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_ok = new QPushButton(Text("IDS_OK"), this);
-    m_cancel = new QPushButton(Text("IDS_CANCEL"), this);
+    m_ok = new QPushButton(toolkit::Text("IDS_OK"), this);
+    m_cancel = new QPushButton(toolkit::Text("IDS_CANCEL"), this);
     m_ok->setEnabled(false);
     m_ok->setAutoDefault(false);
     m_cancel->setAutoDefault(false);
@@ -227,6 +216,8 @@ CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
 
     SetMark(0, StepMark::Current);
     resize(520, 330);
+
+    toolkit::AnswerHelpKey(this);
 
     // The worker starts only once the dialog is on screen.
     m_timer = startTimer(25);
@@ -340,15 +331,6 @@ void CCreatePlaylistDlg::done(int result) {
     QDialog::done(result);
 }
 
-void CCreatePlaylistDlg::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_F1) {
-        ShowHelp();
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
-}
-
 bool CCreatePlaylistDlg::event(QEvent* e) {
     if (e->type() == PostedMessageType()) {
         DrainMessages();
@@ -414,7 +396,8 @@ void CCreatePlaylistDlg::SetMark(int step, StepMark mark) {
                        : mark == StepMark::Done      ? "PROGRESS_DONE"
                        : mark == StepMark::Cancelled ? "PROGRESS_CANCELLED"
                                                      : nullptr;
-    m_stepIcons[step]->setPixmap(name != nullptr ? LoadPicture("PNG", name) : QPixmap());
+    m_stepIcons[step]->setPixmap(name != nullptr ? toolkit::LoadResourcePixmap("PNG", name)
+                                                 : QPixmap());
 }
 
 void CCreatePlaylistDlg::OnMark(std::uintptr_t mark) {

@@ -75,7 +75,6 @@ protected:
     int Run() override;
     bool event(QEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void StartRoutine();

@@ -13,6 +13,7 @@
 #include "ui/toolkit/icon_button.h"
 #include "ui/toolkit/qt_file_filter.h"
 #include "ui/toolkit/registered_message.h"
+#include "ui/toolkit/resource_picture.h"
 #include "ui/toolkit/system_sound.h"
 
 namespace {
