@@ -17,6 +17,8 @@
 #include <QThread>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
 
 #include "ui/settings_sheet/prop_sheet_settings.h"
 #include "ui/toolkit/about/about_dlg.h"
@@ -33,6 +35,7 @@
 #include "ui/toolkit/registered_message.h"
 #include "ui/toolkit/resource_picture.h"
 #include "ui/toolkit/user_interaction.h"
+#include "ui/toolkit/window_position.h"
 
 CTracklaceDlg::CTracklaceDlg(QWidget* parent)
     : QDialog(parent), m_playlist(std::make_unique<CPlaylist>()) {
@@ -75,6 +78,8 @@ CTracklaceDlg::CTracklaceDlg(QWidget* parent)
     m_flashTimer2.setSingleShot(true);
     connect(&m_flashTimer1, &QTimer::timeout, this, &CTracklaceDlg::OnFlashTimer1);
     connect(&m_flashTimer2, &QTimer::timeout, this, &CTracklaceDlg::OnFlashTimer2);
+    m_frameCheck.setInterval(kFrameCheckInterval);
+    connect(&m_frameCheck, &QTimer::timeout, this, &CTracklaceDlg::OnFrameCheck);
 
     // Ctrl+Up, Ctrl+Down and Ctrl+Delete act on the list from every control of the window,
     // before the control itself sees the key.
@@ -314,28 +319,76 @@ bool CanPlaceWindows() {
 
 }  // namespace
 
+QMargins CTracklaceDlg::FrameMargins(bool* known) const {
+    const QWindow* handle = windowHandle();
+    const QMargins live = handle != nullptr ? handle->frameMargins() : QMargins();
+    *known = !live.isNull();
+    if (*known) {
+        return live;
+    }
+    // Not on screen yet: the frame of the last run, the same on both sides.
+    const int side = GetPropertyInt(property::kWindowFrameLeft);
+    const int top = GetPropertyInt(property::kWindowFrameTop);
+    return {side, top, side, side};
+}
+
 void CTracklaceDlg::RestoreWindowPosition() {
-    int x = GetPropertyInt(property::kWindowPositionX);
-    int y = GetPropertyInt(property::kWindowPositionY);
+    QPoint corner(GetPropertyInt(property::kWindowPositionX),
+                  GetPropertyInt(property::kWindowPositionY));
     if (GetPropertyInt(property::kIsIconic) != 0) {
+        // Asked for once the window is on screen: a window manager may not take the state
+        // from a window that is still being mapped (openbox shows such a window normally).
         setWindowState(windowState() | Qt::WindowMinimized);
+        m_minimiseWhenExposed = true;
+        m_minimiseDeadline.setRemainingTime(kMinimiseWaitMs);
+        if (QWindow* handle = windowHandle()) {
+            handle->removeEventFilter(this);
+            handle->installEventFilter(this);
+        }
         return;
     }
-    if (x < 1 || y < 1 || !CanPlaceWindows()) {
+    if (corner.x() < 1 || corner.y() < 1 || !CanPlaceWindows()) {
         return;
     }
     const QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
     if (display != nullptr) {
-        const QRect area = display->geometry();
-        if (x > area.width()) {
-            x = area.width() / 3;
-        }
-        if (y > area.height()) {
-            y = area.height() / 3;
-        }
+        corner = toolkit::ClampToScreenSize(corner, display->geometry().size());
     }
-    move(x, y);
+    bool frameKnown = false;
+    const QMargins frame = FrameMargins(&frameKnown);
+    QList<QRect> screens;
+    for (const QScreen* each : QGuiApplication::screens()) {
+        screens.push_back(each->availableGeometry());
+    }
+    const int titleHeight = std::max(frame.top(), fontMetrics().height());
+    corner =
+        toolkit::KeepTitleBarOnScreen(QRect(corner, size().grownBy(frame)), titleHeight, screens);
+    // The stored corner is the frame's; the window is placed by its client area.
+    setGeometry(QRect(toolkit::ClientCornerFor(corner, frame), size()));
     raise();
+    m_wantedFrameCorner = corner;
+    m_placedWithFrame = frame;
+    m_frameChecks = 0;
+    if (!frameKnown) {
+        // The window manager tells the frame only once the window is on screen; should it
+        // differ from the last run's, the window moves to the stored corner then.
+        m_frameCheck.start();
+    }
+}
+
+void CTracklaceDlg::OnFrameCheck() {
+    const QWindow* handle = windowHandle();
+    const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
+    if (!frame.isNull() && frame != m_placedWithFrame) {
+        m_frameCheck.stop();
+        if (!isMinimized()) {
+            setGeometry(QRect(toolkit::ClientCornerFor(m_wantedFrameCorner, frame), size()));
+        }
+        return;
+    }
+    if (++m_frameChecks >= kFrameChecks) {
+        m_frameCheck.stop();
+    }
 }
 
 void CTracklaceDlg::ReadBoundTexts() {
@@ -359,27 +412,58 @@ bool CTracklaceDlg::event(QEvent* event) {
 }
 
 bool CTracklaceDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::Expose && watched == windowHandle()) {
+        OnWindowExposed();
+    } else if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        const auto* key = static_cast<QKeyEvent*>(event);
         if (widget != nullptr && widget->window() == this &&
-            (key->modifiers() & Qt::ControlModifier) != 0) {
-            switch (key->key()) {
-                case Qt::Key_Up:
-                    OnMoveUp();
-                    return true;
-                case Qt::Key_Down:
-                    OnMoveDown();
-                    return true;
-                case Qt::Key_Delete:
-                    OnRemoveItem();
-                    return true;
-                default:
-                    break;
-            }
+            HandleListShortcut(widget, *static_cast<QKeyEvent*>(event))) {
+            return true;
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void CTracklaceDlg::OnWindowExposed() {
+    if (!m_minimiseWhenExposed || !windowHandle()->isExposed()) {
+        return;
+    }
+    m_minimiseWhenExposed = false;
+    // Exposed right after the start means shown normally after all: the request goes to the
+    // window manager again. Later, it is the user who brought the window back.
+    if (!m_minimiseDeadline.hasExpired()) {
+        QTimer::singleShot(0, this, [this] {
+            if (QWindow* handle = windowHandle()) {
+                handle->showMinimized();
+            }
+        });
+    }
+}
+
+bool CTracklaceDlg::HandleListShortcut(QWidget* target, const QKeyEvent& key) {
+    if ((key.modifiers() & Qt::ControlModifier) == 0) {
+        return false;
+    }
+    switch (key.key()) {
+        case Qt::Key_Up:
+            OnMoveUp();
+            return true;
+        case Qt::Key_Down:
+            OnMoveDown();
+            return true;
+        case Qt::Key_Delete: {
+            // In a field the user types into, Ctrl+Delete deletes a word there, as in every
+            // other program; removing an entry instead could not be undone.
+            const auto* edit = qobject_cast<const QLineEdit*>(target);
+            if (edit != nullptr && !edit->isReadOnly()) {
+                return false;
+            }
+            OnRemoveItem();
+            return true;
+        }
+        default:
+            return false;
+    }
 }
 
 void CTracklaceDlg::closeEvent(QCloseEvent* event) {
@@ -393,10 +477,16 @@ void CTracklaceDlg::OnClose() {
 }
 
 void CTracklaceDlg::SaveWindowState() {
+    m_frameCheck.stop();
     const QRect frame = frameGeometry();
     SetPropertyInt(property::kWindowPositionX, frame.left());
     SetPropertyInt(property::kWindowPositionY, frame.top());
     SetPropertyInt(property::kIsIconic, isMinimized() ? 1 : 0);
+    const QPoint inset = geometry().topLeft() - frame.topLeft();
+    if (!isMinimized() && inset.x() >= 0 && inset.y() >= 0) {
+        SetPropertyInt(property::kWindowFrameLeft, inset.x());
+        SetPropertyInt(property::kWindowFrameTop, inset.y());
+    }
     SetPropertyString(property::kPlaylistType, m_typeList->currentText().toStdString());
 }
 

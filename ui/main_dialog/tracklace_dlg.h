@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QDeadlineTimer>
 #include <QDialog>
+#include <QMargins>
 #include <QPalette>
 #include <QPointer>
 #include <QTimer>
@@ -19,6 +21,7 @@ class CFileDropListCtrl;
 struct DropNotification;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -172,6 +175,13 @@ protected:
     void WriteBoundTexts();
 
 private:
+    // The window's frame as far as it is known; known tells whether the window manager
+    // told it or it is the last run's.
+    QMargins FrameMargins(bool* known) const;
+    void OnFrameCheck();
+    void OnWindowExposed();
+    // Ctrl+Up, Ctrl+Down and Ctrl+Delete for the list; false when the key is target's own.
+    bool HandleListShortcut(QWidget* target, const QKeyEvent& key);
     void OnFlashTimer1();
     void OnFlashTimer2();
     void SelectAndShow(int row, int visibleRow);
@@ -204,4 +214,16 @@ private:
     bool m_flashSavedAutoFill = false;
     QTimer m_flashTimer1;
     QTimer m_flashTimer2;
+
+    // After a placement with the last run's frame: watches for the real one for a second.
+    static constexpr int kFrameCheckInterval = 20;
+    static constexpr int kFrameChecks = 50;
+    QTimer m_frameCheck;
+    int m_frameChecks = 0;
+    QPoint m_wantedFrameCorner;
+    QMargins m_placedWithFrame;
+    // A minimised start: the window minimises itself the first time it is on screen.
+    static constexpr int kMinimiseWaitMs = 1000;
+    bool m_minimiseWhenExposed = false;
+    QDeadlineTimer m_minimiseDeadline;
 };
