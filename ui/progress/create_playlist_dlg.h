@@ -77,6 +77,7 @@ protected:
     void timerEvent(QTimerEvent* e) override;
 
 private:
+    void BuildLayout();
     void StartRoutine();
     void DrainMessages();
     void OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t& lParam);
@@ -94,6 +95,7 @@ private:
     std::unique_ptr<CCreationJob> m_job;
     std::deque<platform::PostedMessage> m_inbox;
 
+    static constexpr int kStepIconSize = 16;
     QLabel* m_stepIcons[3] = {};
     StepMark m_marks[3] = {StepMark::Current, StepMark::None, StepMark::None};
     int m_currentStep = -1;
