@@ -172,10 +172,12 @@ void CFileDropListCtrl::dragMoveEvent(QDragMoveEvent* event) {
 
 void CFileDropListCtrl::dragLeaveEvent(QDragLeaveEvent* event) {
     m_dragAccepted = false;
-    // The highlight that followed the pointer goes with it.
+    // The highlight that followed the pointer goes with it, also from the strip right of
+    // the last column, which no cell repaints.
     if (selectionModel() != nullptr) {
         selectionModel()->clearSelection();
     }
+    viewport()->update();
     event->accept();
 }
 

@@ -10,6 +10,7 @@
 
 #include "settings/file_types/file_types.h"
 #include "settings/language/language.h"
+#include "ui/toolkit/frame_background.h"
 #include "ui/toolkit/user_interaction.h"
 
 namespace {
@@ -80,6 +81,7 @@ QListWidget* MakeList(QWidget* parent, const char* name) {
     list->setObjectName(name);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSortingEnabled(false);  // sorted by InsertSorted, letter case ignored
+    toolkit::PaintBackgroundBehindFrame(list);
     return list;
 }
 

@@ -17,6 +17,7 @@
 #include "ui/settings_sheet/prop_page_general_settings.h"
 #include "ui/settings_sheet/prop_page_mp3.h"
 #include "ui/settings_sheet/prop_page_playlist.h"
+#include "ui/toolkit/frame_background.h"
 #include "ui/toolkit/help_key.h"
 
 namespace {
@@ -50,6 +51,7 @@ CPropSheetSettings::CPropSheetSettings(QWidget* parent) : QDialog(parent) {
     m_tree->setColumnCount(1);
     m_tree->setIconSize(QSize(24, 24));
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    toolkit::PaintBackgroundBehindFrame(m_tree);
     m_stack = new QStackedWidget(this);
     int treeWidth = 0;
     for (CPropPage* page : m_pages) {
