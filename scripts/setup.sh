@@ -10,6 +10,8 @@ packages=(
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   # user interface
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # Qt's own dialogs in the program's languages
+  qt6-translations-l10n
   # ID3 tags and MPEG headers
   libtag1-dev
   # compressed ID3v2 frames in the generated test files
