@@ -64,7 +64,8 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
     m_list = new CFileDropListCtrl(group);
     m_model = new CPlaylistModel(this);
     m_list->setModel(m_model);
-    m_list->setMinimumSize(toolkit::DialogUnitsToPixels(this, 288, 144));
+    // Its height is the window's to choose (FitListToScreen).
+    m_list->setMinimumWidth(toolkit::DialogUnitsToPixels(this, 288, 0).width());
     m_list->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_list->header()->resizeSection(CPlaylistModel::kTrack, kTrackColumnWidth);
     m_list->header()->resizeSection(CPlaylistModel::kName, kNameColumnWidth);
@@ -79,7 +80,7 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
     mode.callback = [this](const DropNotification& notification) { OnFilesDropped(notification); };
     m_list->SetDropMode(mode);
 
-    const QSize buttonSize = toolkit::DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30));
+    const QSize buttonSize = ListButtonSize();
     auto* buttons = new QVBoxLayout;
     buttons->setSpacing(0);
     const struct {
@@ -90,17 +91,21 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
     } commands[] = {
         {kAddFolder, "BTN_ADD_FOLDER", &CTracklaceDlg::OnAddFolder, 0},
         {kAddFiles, "BTN_ADD_FILES", &CTracklaceDlg::OnAddFiles, 0},
-        {kMoveUp, "BTN_MOVE_UP", &CTracklaceDlg::OnMoveUp, 15},
+        {kMoveUp, "BTN_MOVE_UP", &CTracklaceDlg::OnMoveUp, kButtonGapDlu},
         {kMoveDown, "BTN_MOVE_DOWN", &CTracklaceDlg::OnMoveDown, 0},
-        {kRemoveItem, "BTN_REMOVE_ITEM", &CTracklaceDlg::OnRemoveItem, 15},
+        {kRemoveItem, "BTN_REMOVE_ITEM", &CTracklaceDlg::OnRemoveItem, kButtonGapDlu},
         {kRemoveAll, "BTN_REMOVE_ALL", &CTracklaceDlg::OnRemoveAllItems, 0},
     };
     for (const auto& command : commands) {
         if (command.spaceBefore > 0) {
-            buttons->addSpacing(
-                toolkit::DialogUnitsToPixels(this, 0, command.spaceBefore).height());
+            auto* gap = new QSpacerItem(
+                0, toolkit::DialogUnitsToPixels(this, 0, command.spaceBefore).height(),
+                QSizePolicy::Minimum, QSizePolicy::Fixed);
+            m_buttonGaps.push_back(gap);
+            buttons->addSpacerItem(gap);
         }
         auto* button = MakeIconButton(group, command.picture, 24, buttonSize);
+        m_listButtons.push_back(button);
         connect(button, &QToolButton::clicked, this, command.command);
         m_controls[command.id] = button;
         buttons->addWidget(button);

@@ -9,8 +9,10 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
@@ -30,10 +32,14 @@
 #include "settings/store/properties.h"
 #include "ui/controls/file_drop_list_ctrl.h"
 #include "ui/main_dialog/playlist_model.h"
+#include "ui/main_dialog/toolbar_band.h"
+#include "ui/toolkit/dialog_units.h"
 #include "ui/toolkit/help_key.h"
 #include "ui/toolkit/icon_button.h"
+#include "ui/toolkit/qt_translations.h"
 #include "ui/toolkit/registered_message.h"
 #include "ui/toolkit/resource_picture.h"
+#include "ui/toolkit/texts.h"
 #include "ui/toolkit/user_interaction.h"
 #include "ui/toolkit/window_position.h"
 
@@ -123,6 +129,7 @@ void CTracklaceDlg::InitializeDialog() {
         InitializeFirstRun();
         SetPropertyInt(property::kFirstTimeInitComplete, 1);
     }
+    toolkit::UseQtTranslations(GetLanguageCode());
     setWindowTitle(QString::fromStdString(GetMessageCaption()));
     SetContentTexts();
     SetCreationTexts();
@@ -139,7 +146,9 @@ void CTracklaceDlg::InitializeDialog() {
         }
     }
     GetControl(kCreatePlaylist)->setFocus();
+    FitListToScreen();
     RestoreWindowPosition();
+    WatchTheFrame();
     RefreshList();
     // The takeover button follows the song folder, which may survive a restart.
     toolkit::PostRegisteredMessage(this, kUpdateTakeoverButtonMessage);
@@ -183,27 +192,6 @@ void CTracklaceDlg::OnActivateApp(bool active) {
 
 namespace {
 
-// The band behind the toolbar: its picture stretched over the whole band.
-class CToolbarBand : public QWidget {
-public:
-    explicit CToolbarBand(QWidget* parent) : QWidget(parent) {
-        m_background = toolkit::LoadResourcePixmap("PNG", "TOOLBAR_BACKGROUND");
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        if (m_background.isNull()) {
-            painter.fillRect(rect(), palette().window());
-        } else {
-            painter.drawPixmap(rect(), m_background);
-        }
-    }
-
-private:
-    QPixmap m_background;
-};
-
 QIcon ToolbarIcon(const char* name) {
     QIcon icon;
     const QPixmap normal = toolkit::LoadResourcePixmap("PNG", name);
@@ -237,9 +225,12 @@ void CTracklaceDlg::BuildToolbar() {
         {"TOOLBAR_ABOUT", "IDS_TL_TOOLBAR_MAIN_DIALOG_ABOUT", &CTracklaceDlg::OnAbout},
     };
     for (const auto& button : buttons) {
-        // The texts keep their blanks: they are the spacing between the buttons.
-        QAction* action = m_toolbar->addAction(ToolbarIcon(button.picture),
-                                               QString::fromStdString(GetText(button.key)));
+        const QString text = toolkit::Text(button.key);
+        QAction* action = m_toolbar->addAction(ToolbarIcon(button.picture), text);
+        // The button shows the text as it is: its blanks are the spacing between the
+        // buttons, and its "&" makes the Alt shortcut (an action's own button text would
+        // lose both).
+        action->setIconText(text);
         if (button.command != nullptr) {
             connect(action, &QAction::triggered, this, button.command);
         } else {
@@ -249,8 +240,18 @@ void CTracklaceDlg::BuildToolbar() {
     for (QAction* action : m_toolbar->actions()) {
         if (QWidget* widget = m_toolbar->widgetForAction(action)) {
             widget->setMinimumSize(31, 32);
+            // Reachable with Tab like every other control of the window.
+            widget->setFocusPolicy(Qt::TabFocus);
         }
     }
+    // The window menu of the desktop cannot take entries of a program; the band's own
+    // menu offers what the window menu would.
+    m_toolbarBand->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_toolbarBand, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = CreateBandMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_toolbarBand->mapToGlobal(at));
+    });
     bandLayout->addWidget(m_toolbar);
     bandLayout->addStretch(1);
     m_toolbarSlot->addWidget(m_toolbarBand);
@@ -267,6 +268,13 @@ void CTracklaceDlg::ReleaseToolbar() {
     m_toolbarBand->deleteLater();
     m_toolbarBand = nullptr;
     m_toolbar = nullptr;
+}
+
+QMenu* CTracklaceDlg::CreateBandMenu() {
+    auto* menu = new QMenu(m_toolbarBand);
+    connect(menu->addAction(toolkit::Text("IDS_ABOUTBOX")), &QAction::triggered, this,
+            &CTracklaceDlg::OnAbout);
+    return menu;
 }
 
 QAction* CTracklaceDlg::GetToolbarAction(int position) const {
@@ -332,6 +340,67 @@ QMargins CTracklaceDlg::FrameMargins(bool* known) const {
     return {side, top, side, side};
 }
 
+void CTracklaceDlg::FitListToScreen() {
+    // The list is 144 units tall, less where the window would not fit the screen otherwise
+    // (large fonts on a small screen), but never less than a few rows: it scrolls. The
+    // column of buttons beside it gives way with it, first its gaps, then a little of each
+    // button.
+    const int wanted = toolkit::DialogUnitsToPixels(this, 0, kListHeightDlu).height();
+    const int wantedGap = toolkit::DialogUnitsToPixels(this, 0, kButtonGapDlu).height();
+    const int wantedButton = ListButtonSize().height();
+    SetListHeight(wanted, wantedGap, wantedButton);
+    const QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (display == nullptr) {
+        return;
+    }
+    bool frameKnown = false;
+    const QMargins frame = FrameMargins(&frameKnown);
+    const int excess =
+        LaidOutHeight() + frame.top() + frame.bottom() - display->availableGeometry().height();
+    if (excess <= 0) {
+        return;
+    }
+    const int fewest = m_list->header()->sizeHint().height() +
+                       kFewestListRows * m_list->fontMetrics().height() + 2 * m_list->frameWidth();
+    const int buttons = static_cast<int>(m_listButtons.size());
+    const int list = std::max({std::min(fewest, wanted), wanted - excess,
+                               std::min(wanted, buttons * kSmallestListButton)});
+    const int gaps = static_cast<int>(m_buttonGaps.size());
+    const int gap = std::clamp((list - buttons * wantedButton) / gaps, 0, wantedGap);
+    const int button = std::clamp((list - gaps * gap) / buttons, kSmallestListButton, wantedButton);
+    SetListHeight(list, gap, button);
+}
+
+int CTracklaceDlg::LaidOutHeight() const {
+    // From the layout itself: the window takes its new size only with the next layout pass,
+    // and its word-wrapped texts need their height for the window's width.
+    const QLayout* outer = layout();
+    const QSize hint = outer->totalSizeHint();
+    return outer->hasHeightForWidth()
+               ? std::max(hint.height(), outer->totalHeightForWidth(hint.width()))
+               : hint.height();
+}
+
+QSize CTracklaceDlg::ListButtonSize() const {
+    return toolkit::DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30));
+}
+
+void CTracklaceDlg::SetListHeight(int height, int buttonGap, int buttonHeight) {
+    m_list->setFixedHeight(height);
+    for (QSpacerItem* spacer : m_buttonGaps) {
+        spacer->changeSize(0, buttonGap, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    }
+    for (QWidget* button : m_listButtons) {
+        button->setFixedHeight(buttonHeight);
+    }
+    // Fixed sizes and spacers do not tell the layouts above them; the group does.
+    QWidget* group = GetControl(kGroupContent);
+    group->layout()->invalidate();
+    group->updateGeometry();
+    layout()->invalidate();
+    layout()->activate();
+}
+
 void CTracklaceDlg::RestoreWindowPosition() {
     QPoint corner(GetPropertyInt(property::kWindowPositionX),
                   GetPropertyInt(property::kWindowPositionY));
@@ -347,6 +416,7 @@ void CTracklaceDlg::RestoreWindowPosition() {
         }
         return;
     }
+    m_wantedFrameCorner.reset();
     if (corner.x() < 1 || corner.y() < 1 || !CanPlaceWindows()) {
         return;
     }
@@ -367,13 +437,24 @@ void CTracklaceDlg::RestoreWindowPosition() {
     setGeometry(QRect(toolkit::ClientCornerFor(corner, frame), size()));
     raise();
     m_wantedFrameCorner = corner;
-    m_placedWithFrame = frame;
+}
+
+void CTracklaceDlg::WatchTheFrame() {
+    bool frameKnown = false;
+    m_placedWithFrame = FrameMargins(&frameKnown);
     m_frameChecks = 0;
     if (!frameKnown) {
         // The window manager tells the frame only once the window is on screen; should it
-        // differ from the last run's, the window moves to the stored corner then.
+        // differ from the last run's, the window fits itself to the screen again and moves
+        // to the stored corner.
         m_frameCheck.start();
     }
+    // The word-wrapped texts take their final height only in the first layout on screen.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !isMinimized()) {
+            FitListToScreen();
+        }
+    });
 }
 
 void CTracklaceDlg::OnFrameCheck() {
@@ -381,8 +462,12 @@ void CTracklaceDlg::OnFrameCheck() {
     const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
     if (!frame.isNull() && frame != m_placedWithFrame) {
         m_frameCheck.stop();
-        if (!isMinimized()) {
-            setGeometry(QRect(toolkit::ClientCornerFor(m_wantedFrameCorner, frame), size()));
+        if (isMinimized()) {
+            return;
+        }
+        FitListToScreen();
+        if (m_wantedFrameCorner) {
+            setGeometry(QRect(toolkit::ClientCornerFor(*m_wantedFrameCorner, frame), size()));
         }
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -129,6 +130,7 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     m_newType->setObjectName("newType");
     m_newType->setMaxLength(kMaxFileTypeLength);
     newLabel->setBuddy(m_newType);
+    m_newType->installEventFilter(this);
     m_create = new QPushButton(toolkit::Text("IDS_NEW"), this);
     m_create->setObjectName("create");
     auto* deleteLabel =
@@ -162,7 +164,8 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     grid->setColumnMinimumWidth(3, toolkit::DialogUnitsToPixels(this, 110, 0).width());
 
     for (QPushButton* button : {m_add, m_remove, m_create, m_delete}) {
-        // Enter keeps confirming the whole sheet, as in every dialog.
+        // Enter keeps confirming the whole sheet, as in every dialog (the new-type field
+        // takes it for itself, see eventFilter).
         button->setAutoDefault(false);
     }
     connect(m_add, &QPushButton::clicked, this, [this] { Activate(false); });
@@ -171,6 +174,17 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     connect(m_active, &QListWidget::itemDoubleClicked, this, [this] { Deactivate(true); });
     connect(m_create, &QPushButton::clicked, this, &CPropPageFileTypes::CreateFileType);
     connect(m_delete, &QPushButton::clicked, this, &CPropPageFileTypes::DeleteFileType);
+}
+
+bool CPropPageFileTypes::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_newType && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CreateFileType();
+            return true;
+        }
+    }
+    return CPropPage::eventFilter(watched, event);
 }
 
 void CPropPageFileTypes::OnInitPage() {

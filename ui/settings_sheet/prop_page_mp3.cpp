@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include "core/mp3_info/title_mask.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
+#include "ui/toolkit/contrast.h"
 
 namespace {
 
@@ -24,6 +26,10 @@ std::string Bracketed(int variable) {
 }
 
 }  // namespace
+
+QColor CPropPageMP3::PreviewBackground(const QPalette& palette) {
+    return toolkit::Mix(palette.color(QPalette::Base), palette.color(QPalette::Text), 0.04);
+}
 
 std::string CPropPageMP3::PreviewOf(const std::string& mask) {
     return ExpandTitleMask(mask, Bracketed(0), Bracketed(1), Bracketed(2), Bracketed(3),
@@ -56,9 +62,7 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
     m_preview = new QLineEdit(this);
     m_preview->setObjectName("titlePreview");
     m_preview->setReadOnly(true);
-    QPalette palette = m_preview->palette();
-    palette.setColor(QPalette::Base, PreviewBackground());
-    m_preview->setPalette(palette);
+    UpdatePreviewColors();
     previewLabel->setBuddy(m_preview);
     left->addWidget(maskLabel);
     left->addWidget(m_mask);
@@ -87,6 +91,20 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
     page->addStretch(1);
 
     connect(m_readTags, &QAbstractButton::clicked, this, [this] { SetModified(); });
+}
+
+void CPropPageMP3::UpdatePreviewColors() {
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, PreviewBackground(colors));
+    m_preview->setPalette(colors);
+}
+
+void CPropPageMP3::changeEvent(QEvent* event) {
+    // A change of the desktop's colour scheme reaches the page, not the field's own colours.
+    if (event->type() == QEvent::PaletteChange && m_preview != nullptr) {
+        UpdatePreviewColors();
+    }
+    CPropPage::changeEvent(event);
 }
 
 void CPropPageMP3::OnInitPage() {
