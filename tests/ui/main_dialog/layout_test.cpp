@@ -11,20 +11,7 @@ namespace {
 
 // The main window and the progress dialog in both languages (the settings sheet has tests
 // of its own); run again at 144 DPI and at a scale factor of 1.5.
-class WindowLayoutTest : public MainDialogTest, public ::testing::WithParamInterface<bool> {
-protected:
-    void SetUp() override {
-        MainDialogTest::SetUp();
-        SetLanguageCode(GetParam());
-        ReloadTexts();
-        Open();
-    }
-    void TearDown() override {
-        SetLanguageCode(true);
-        ReloadTexts();
-        MainDialogTest::TearDown();
-    }
-};
+using WindowLayoutTest = MainDialogInLanguageTest;
 
 TEST_P(WindowLayoutTest, EveryTextOfTheMainWindowFits) {
     AddFiles({m_music / "a.mp3", m_music / "b.ogg"});
@@ -68,6 +55,6 @@ TEST_P(WindowLayoutTest, EveryTextOfTheProgressDialogFits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, WindowLayoutTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "English" : "German"; });
+                         MainDialogInLanguageTest::LanguageName);
 
 }  // namespace

@@ -49,20 +49,7 @@ void ExpectUnique(QWidget& window, const char* name, int atLeast) {
     EXPECT_GE(static_cast<int>(keys.size()), atLeast);
 }
 
-class MnemonicsTest : public MainDialogTest, public ::testing::WithParamInterface<bool> {
-protected:
-    void SetUp() override {
-        MainDialogTest::SetUp();
-        SetLanguageCode(GetParam());
-        ReloadTexts();
-        Open();
-    }
-    void TearDown() override {
-        SetLanguageCode(true);
-        ReloadTexts();
-        MainDialogTest::TearDown();
-    }
-};
+using MnemonicsTest = MainDialogInLanguageTest;
 
 TEST_P(MnemonicsTest, NoTwoControlsOfOneWindowShareAnAltKey) {
     // Settings, Help, About and Create Playlist.
@@ -86,6 +73,6 @@ TEST_P(MnemonicsTest, NoTwoControlsOfOneWindowShareAnAltKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, MnemonicsTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "English" : "German"; });
+                         MainDialogInLanguageTest::LanguageName);
 
 }  // namespace
