@@ -404,6 +404,7 @@ void CTracklaceDlg::SetListHeight(int height, int buttonGap, int buttonHeight) {
 void CTracklaceDlg::RestoreWindowPosition() {
     QPoint corner(GetPropertyInt(property::kWindowPositionX),
                   GetPropertyInt(property::kWindowPositionY));
+    m_minimiseWhenExposed = false;
     if (GetPropertyInt(property::kIsIconic) != 0) {
         // Asked for once the window is on screen: a window manager may not take the state
         // from a window that is still being mapped (openbox shows such a window normally).
@@ -440,6 +441,10 @@ void CTracklaceDlg::RestoreWindowPosition() {
 }
 
 void CTracklaceDlg::WatchTheFrame() {
+    if (m_minimiseWhenExposed) {
+        // A minimised start leaves the window where the desktop puts it when it comes back.
+        return;
+    }
     bool frameKnown = false;
     m_placedWithFrame = FrameMargins(&frameKnown);
     m_frameChecks = 0;
@@ -452,9 +457,34 @@ void CTracklaceDlg::WatchTheFrame() {
     // The word-wrapped texts take their final height only in the first layout on screen.
     QTimer::singleShot(0, this, [this] {
         if (isVisible() && !isMinimized()) {
-            FitListToScreen();
+            RefitOnScreen();
         }
     });
+}
+
+void CTracklaceDlg::RefitOnScreen() {
+    const int before = LaidOutHeight();
+    FitListToScreen();
+    bool frameKnown = false;
+    const QMargins frame = FrameMargins(&frameKnown);
+    if (m_wantedFrameCorner) {
+        setGeometry(QRect(toolkit::ClientCornerFor(*m_wantedFrameCorner, frame), size()));
+        return;
+    }
+    if (LaidOutHeight() == before && !frameKnown) {
+        return;
+    }
+    // Centred as at its opening, now with its final size and frame, the title bar on the
+    // screen.
+    const QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (display == nullptr || !CanPlaceWindows()) {
+        return;
+    }
+    const QRect area = display->availableGeometry();
+    const QSize outer = size().grownBy(frame);
+    const QPoint corner(area.left() + std::max(0, (area.width() - outer.width()) / 2),
+                        area.top() + std::max(0, (area.height() - outer.height()) / 2));
+    setGeometry(QRect(toolkit::ClientCornerFor(corner, frame), size()));
 }
 
 void CTracklaceDlg::OnFrameCheck() {
@@ -462,12 +492,8 @@ void CTracklaceDlg::OnFrameCheck() {
     const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
     if (!frame.isNull() && frame != m_placedWithFrame) {
         m_frameCheck.stop();
-        if (isMinimized()) {
-            return;
-        }
-        FitListToScreen();
-        if (m_wantedFrameCorner) {
-            setGeometry(QRect(toolkit::ClientCornerFor(*m_wantedFrameCorner, frame), size()));
+        if (!isMinimized()) {
+            RefitOnScreen();
         }
         return;
     }

@@ -187,6 +187,9 @@ private:
     QMargins FrameMargins(bool* known) const;
     void OnFrameCheck();
     void WatchTheFrame();
+    // Once on screen: the list fits the screen again, the window keeps its stored corner or
+    // stays centred.
+    void RefitOnScreen();
     void FitListToScreen();
     void SetListHeight(int height, int buttonGap, int buttonHeight);
     // The list's command buttons: 19 by 19 units, at least room for their pictures.
