@@ -55,3 +55,17 @@ function(tracklace_test)
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
+
+# tracklace_test_variant(NAME <test target> SUFFIX <suffix> FILTER <gtest filter> ENV <VAR=value>)
+# Runs the tests of a test program that FILTER selects once more with one more environment
+# variable, under names ending in SUFFIX: the layout tests at 144 DPI, for instance.
+function(tracklace_test_variant)
+  cmake_parse_arguments(ARG "" "NAME;SUFFIX;FILTER;ENV" "" ${ARGN})
+  gtest_discover_tests(${ARG_NAME}
+    DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
+    TEST_FILTER ${ARG_FILTER}
+    TEST_SUFFIX ${ARG_SUFFIX}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 120 ENVIRONMENT ${ARG_ENV})
+endfunction()

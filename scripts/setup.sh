@@ -12,6 +12,8 @@ packages=(
   flac vorbis-tools opus-tools speex ffmpeg musepack-tools
   # user interface
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # Qt's own dialogs in the program's languages
+  qt6-translations-l10n
   # ID3 tags and MPEG headers
   libtag1-dev
   # compressed ID3v2 frames in the generated test files

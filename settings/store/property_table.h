@@ -74,6 +74,14 @@ inline constexpr IntProperty kTotalPlaylists{"prop_TotalPlaylists", "Donations",
                                              0};
 inline constexpr IntProperty kTotalSongs{"prop_TotalSongs", "Donations", "TotalSongs", 0};
 
+// How far the window's client area lies inside its frame, noted with the frame's corner
+// above: a window manager tells the frame only once the window is on screen, and the
+// stored corner is the frame's, so the next start needs these to place the client area.
+inline constexpr IntProperty kWindowFrameLeft{"prop_WindowFrameLeft", "GeneralSettings",
+                                              "WindowFrameLeft", 0};
+inline constexpr IntProperty kWindowFrameTop{"prop_WindowFrameTop", "GeneralSettings",
+                                             "WindowFrameTop", 0};
+
 // The whole table, for the lookup by name.
 inline constexpr const PropertyDescriptor* kAll[] = {
     &kFirstTimeInitComplete.descriptor,
@@ -97,6 +105,8 @@ inline constexpr const PropertyDescriptor* kAll[] = {
     &kPreviousFilter.descriptor,
     &kTotalPlaylists.descriptor,
     &kTotalSongs.descriptor,
+    &kWindowFrameLeft.descriptor,
+    &kWindowFrameTop.descriptor,
 };
 
 }  // namespace property

@@ -1,6 +1,7 @@
 #include "ui/app/tracklace_app.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include "settings/store/properties.h"
 #include "ui/app/single_instance.h"
@@ -10,9 +11,16 @@ CTracklaceApp::CTracklaceApp() = default;
 
 CTracklaceApp::~CTracklaceApp() = default;
 
-bool CTracklaceApp::InitInstance() {
+void CTracklaceApp::SetIdentity() {
     QCoreApplication::setOrganizationName("Wendmark");
+    // Also the class of the window (WM_CLASS) that the desktop file's StartupWMClass names.
     QCoreApplication::setApplicationName("Tracklace3");
+    // Ties the window to the desktop file, for its icon and name in docks and on Wayland.
+    QGuiApplication::setDesktopFileName(kDesktopFileName);
+}
+
+bool CTracklaceApp::InitInstance() {
+    SetIdentity();
 
     if (GetPropertyInt(property::kSingleInstance) != 0) {
         m_singleInstance = std::make_unique<CSingleInstance>();

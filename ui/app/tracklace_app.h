@@ -12,9 +12,14 @@ class CTracklaceApp {
 public:
     // The result that asks for the window to be opened again (after a change of language).
     static constexpr int kRestartResult = -1;
+    // The desktop file (de.wendmark.tracklace.desktop) that describes the program.
+    static constexpr const char* kDesktopFileName = "de.wendmark.tracklace";
 
     CTracklaceApp();
     ~CTracklaceApp();
+
+    // The names the settings and the desktop know the program by.
+    static void SetIdentity();
 
     // Runs the program; false when it has ended (always, as nothing is left to run).
     bool InitInstance();

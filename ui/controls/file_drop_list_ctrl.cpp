@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kSystemHand = 3;
 // A drag this close to the top or bottom of the list scrolls one row further.
 constexpr int kTopScrollZone = 14;
 constexpr int kBottomScrollZone = 15;
@@ -173,10 +172,12 @@ void CFileDropListCtrl::dragMoveEvent(QDragMoveEvent* event) {
 
 void CFileDropListCtrl::dragLeaveEvent(QDragLeaveEvent* event) {
     m_dragAccepted = false;
-    // The highlight that followed the pointer goes with it.
+    // The highlight that followed the pointer goes with it, also from the strip right of
+    // the last column, which no cell repaints.
     if (selectionModel() != nullptr) {
         selectionModel()->clearSelection();
     }
+    viewport()->update();
     event->accept();
 }
 
@@ -216,7 +217,7 @@ void CFileDropListCtrl::dropEvent(QDropEvent* event) {
         m_mode.callback(m_notification);
     }
     if (!anyAccepted) {
-        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        toolkit::UserInteraction().PlaySystemSound(toolkit::kSystemHand);
         event->ignore();
         return;
     }

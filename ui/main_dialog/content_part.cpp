@@ -16,23 +16,19 @@
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
 #include "ui/controls/file_drop_list_ctrl.h"
-#include "ui/main_dialog/dialog_units.h"
 #include "ui/main_dialog/playlist_model.h"
 #include "ui/main_dialog/tracklace_dlg.h"
+#include "ui/toolkit/dialog_units.h"
 #include "ui/toolkit/icon_button.h"
 #include "ui/toolkit/registered_message.h"
+#include "ui/toolkit/texts.h"
 #include "ui/toolkit/user_interaction.h"
 
 namespace {
 
-constexpr int kSystemHand = 3;
 constexpr int kTrackColumnWidth = 28;
 constexpr int kNameColumnWidth = 335;
 constexpr int kTypeColumnWidth = 45;
-
-QString Text(const char* key) {
-    return QString::fromStdString(GetText(key));
-}
 
 // A folder as the fields show it: without its trailing separator, except the root.
 std::string WithoutTrailingSeparator(const std::string& folder) {
@@ -68,7 +64,8 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
     m_list = new CFileDropListCtrl(group);
     m_model = new CPlaylistModel(this);
     m_list->setModel(m_model);
-    m_list->setMinimumSize(DialogUnitsToPixels(this, 288, 144));
+    // Its height is the window's to choose (FitListToScreen).
+    m_list->setMinimumWidth(toolkit::DialogUnitsToPixels(this, 288, 0).width());
     m_list->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_list->header()->resizeSection(CPlaylistModel::kTrack, kTrackColumnWidth);
     m_list->header()->resizeSection(CPlaylistModel::kName, kNameColumnWidth);
@@ -83,7 +80,7 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
     mode.callback = [this](const DropNotification& notification) { OnFilesDropped(notification); };
     m_list->SetDropMode(mode);
 
-    const QSize buttonSize = DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30));
+    const QSize buttonSize = ListButtonSize();
     auto* buttons = new QVBoxLayout;
     buttons->setSpacing(0);
     const struct {
@@ -94,16 +91,21 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
     } commands[] = {
         {kAddFolder, "BTN_ADD_FOLDER", &CTracklaceDlg::OnAddFolder, 0},
         {kAddFiles, "BTN_ADD_FILES", &CTracklaceDlg::OnAddFiles, 0},
-        {kMoveUp, "BTN_MOVE_UP", &CTracklaceDlg::OnMoveUp, 15},
+        {kMoveUp, "BTN_MOVE_UP", &CTracklaceDlg::OnMoveUp, kButtonGapDlu},
         {kMoveDown, "BTN_MOVE_DOWN", &CTracklaceDlg::OnMoveDown, 0},
-        {kRemoveItem, "BTN_REMOVE_ITEM", &CTracklaceDlg::OnRemoveItem, 15},
+        {kRemoveItem, "BTN_REMOVE_ITEM", &CTracklaceDlg::OnRemoveItem, kButtonGapDlu},
         {kRemoveAll, "BTN_REMOVE_ALL", &CTracklaceDlg::OnRemoveAllItems, 0},
     };
     for (const auto& command : commands) {
         if (command.spaceBefore > 0) {
-            buttons->addSpacing(DialogUnitsToPixels(this, 0, command.spaceBefore).height());
+            auto* gap = new QSpacerItem(
+                0, toolkit::DialogUnitsToPixels(this, 0, command.spaceBefore).height(),
+                QSizePolicy::Minimum, QSizePolicy::Fixed);
+            m_buttonGaps.push_back(gap);
+            buttons->addSpacerItem(gap);
         }
         auto* button = MakeIconButton(group, command.picture, 24, buttonSize);
+        m_listButtons.push_back(button);
         connect(button, &QToolButton::clicked, this, command.command);
         m_controls[command.id] = button;
         buttons->addWidget(button);
@@ -115,8 +117,9 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
     m_songFolderEdit->setReadOnly(true);
     m_controls[kSongFolder] = m_songFolderEdit;
     grid->addWidget(m_songFolderEdit, 2, 0);
-    auto* takeover = MakeIconButton(group, "BTN_TAKEOVER", 16,
-                                    DialogUnitsToPixels(this, 14, 14).expandedTo(QSize(22, 22)));
+    auto* takeover =
+        MakeIconButton(group, "BTN_TAKEOVER", 16,
+                       toolkit::DialogUnitsToPixels(this, 14, 14).expandedTo(QSize(22, 22)));
     takeover->setEnabled(false);
     connect(takeover, &QToolButton::clicked, this, &CTracklaceDlg::OnTakeoverSongFolder);
     m_controls[kTakeover] = takeover;
@@ -127,18 +130,19 @@ void CTracklaceDlg::BuildContentPart(QVBoxLayout* layout) {
 
 void CTracklaceDlg::SetContentTexts() {
     static_cast<QGroupBox*>(GetControl(kGroupContent))
-        ->setTitle(Text("IDS_TL_GB_PLAYLIST_CONTENT"));
-    static_cast<QLabel*>(GetControl(kContentInfo))->setText(Text("IDS_TL_PLAYLIST_CONTENT_INFO"));
-    m_model->SetHeaders({Text("IDS_TL_LIST_PLAYLIST_CONTENT_TRACK"),
-                         Text("IDS_TL_LIST_PLAYLIST_CONTENT_NAME"),
-                         Text("IDS_TL_LIST_PLAYLIST_CONTENT_TYPE")});
-    GetControl(kAddFolder)->setToolTip(Text("IDS_TL_BTN_BROWSE_FOR_SONG_FOLDER"));
-    GetControl(kAddFiles)->setToolTip(Text("IDS_TL_BTN_BROWSE_FOR_SONG"));
-    GetControl(kMoveUp)->setToolTip(Text("IDS_TL_BTN_MOVE_ITEM_UP"));
-    GetControl(kMoveDown)->setToolTip(Text("IDS_TL_BTN_MOVE_ITEM_DOWN"));
-    GetControl(kRemoveItem)->setToolTip(Text("IDS_TL_BTN_DELETE_ITEM"));
-    GetControl(kRemoveAll)->setToolTip(Text("IDS_TL_BTN_DELETE_ALL_ITEMS"));
-    GetControl(kTakeover)->setToolTip(Text("IDS_TL_BTN_TAKEOVER_SONG_FOLDER"));
+        ->setTitle(toolkit::Text("IDS_TL_GB_PLAYLIST_CONTENT"));
+    static_cast<QLabel*>(GetControl(kContentInfo))
+        ->setText(toolkit::Text("IDS_TL_PLAYLIST_CONTENT_INFO"));
+    m_model->SetHeaders({toolkit::Text("IDS_TL_LIST_PLAYLIST_CONTENT_TRACK"),
+                         toolkit::Text("IDS_TL_LIST_PLAYLIST_CONTENT_NAME"),
+                         toolkit::Text("IDS_TL_LIST_PLAYLIST_CONTENT_TYPE")});
+    GetControl(kAddFolder)->setToolTip(toolkit::Text("IDS_TL_BTN_BROWSE_FOR_SONG_FOLDER"));
+    GetControl(kAddFiles)->setToolTip(toolkit::Text("IDS_TL_BTN_BROWSE_FOR_SONG"));
+    GetControl(kMoveUp)->setToolTip(toolkit::Text("IDS_TL_BTN_MOVE_ITEM_UP"));
+    GetControl(kMoveDown)->setToolTip(toolkit::Text("IDS_TL_BTN_MOVE_ITEM_DOWN"));
+    GetControl(kRemoveItem)->setToolTip(toolkit::Text("IDS_TL_BTN_DELETE_ITEM"));
+    GetControl(kRemoveAll)->setToolTip(toolkit::Text("IDS_TL_BTN_DELETE_ALL_ITEMS"));
+    GetControl(kTakeover)->setToolTip(toolkit::Text("IDS_TL_BTN_TAKEOVER_SONG_FOLDER"));
 }
 
 bool CTracklaceDlg::IsAddablePath(const std::string& path) const {
@@ -310,7 +314,7 @@ void CTracklaceDlg::OnFilesDropped(const DropNotification& notification) {
         }
     }
     if (accepted.empty()) {
-        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        toolkit::UserInteraction().PlaySystemSound(toolkit::kSystemHand);
         return;
     }
     InsertEntries(accepted);
@@ -325,7 +329,7 @@ void CTracklaceDlg::OnFilesDropped(const DropNotification& notification) {
 void CTracklaceDlg::OnMoveUp() {
     const int sel = m_list->GetSelectedRow();
     if (sel == -1 || m_playlist->GetCount() <= 1 || sel == 0) {
-        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        toolkit::UserInteraction().PlaySystemSound(toolkit::kSystemHand);
         return;
     }
     m_playlist->MoveUp(sel);
@@ -336,7 +340,7 @@ void CTracklaceDlg::OnMoveUp() {
 void CTracklaceDlg::OnMoveDown() {
     const int sel = m_list->GetSelectedRow();
     if (sel == -1 || m_playlist->GetCount() <= 1 || sel == m_playlist->GetCount() - 1) {
-        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        toolkit::UserInteraction().PlaySystemSound(toolkit::kSystemHand);
         return;
     }
     m_playlist->MoveDown(sel);
@@ -347,7 +351,7 @@ void CTracklaceDlg::OnMoveDown() {
 void CTracklaceDlg::OnRemoveItem() {
     const int sel = m_list->GetSelectedRow();
     if (sel == -1 || m_playlist->IsEmpty()) {
-        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        toolkit::UserInteraction().PlaySystemSound(toolkit::kSystemHand);
         return;
     }
     const bool wasLast = sel == m_playlist->GetCount() - 1;
@@ -362,7 +366,7 @@ void CTracklaceDlg::OnRemoveItem() {
 
 void CTracklaceDlg::OnRemoveAllItems() {
     if (m_playlist->IsEmpty()) {
-        toolkit::UserInteraction().PlaySystemSound(kSystemHand);
+        toolkit::UserInteraction().PlaySystemSound(toolkit::kSystemHand);
         return;
     }
     if (toolkit::ShowMessage(this, GetText("IDS_TL_MB_DELETE_ALL_ITEMS"),

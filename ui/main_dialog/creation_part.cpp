@@ -14,19 +14,13 @@
 #include "settings/language/language.h"
 #include "settings/placeholders/placeholders.h"
 #include "settings/store/properties.h"
-#include "ui/main_dialog/dialog_units.h"
 #include "ui/main_dialog/tracklace_dlg.h"
 #include "ui/progress/create_playlist_dlg.h"
+#include "ui/toolkit/dialog_units.h"
 #include "ui/toolkit/icon_button.h"
+#include "ui/toolkit/resource_picture.h"
+#include "ui/toolkit/texts.h"
 #include "ui/toolkit/user_interaction.h"
-
-namespace {
-
-QString Text(const char* key) {
-    return QString::fromStdString(GetText(key));
-}
-
-}  // namespace
 
 void CTracklaceDlg::RunCreationDialog(QWidget* owner, CPlaylist& playlist) {
     // Modal: the window takes no input while the worker reads the playlist. The outcome is
@@ -50,7 +44,7 @@ void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
     grid->addWidget(m_saveLocationEdit, 1, 0);
     auto* browse = new toolkit::CIconButton(group);
     browse->SetIconResources("BTN_SAVE_LOCATION", "BTN_SAVE_LOCATION_HOT", 24);
-    browse->setFixedSize(DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30)));
+    browse->setFixedSize(toolkit::DialogUnitsToPixels(this, 19, 19).expandedTo(QSize(30, 30)));
     connect(browse, &QToolButton::clicked, this, &CTracklaceDlg::OnBrowseSaveLocation);
     m_controls[kBrowseSaveLocation] = browse;
     grid->addWidget(browse, 1, 1);
@@ -61,7 +55,7 @@ void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
 
     auto* row = new QHBoxLayout;
     m_nameEdit = new QLineEdit(group);
-    m_nameEdit->setMinimumWidth(DialogUnitsToPixels(this, 114, 0).width());
+    m_nameEdit->setMinimumWidth(toolkit::DialogUnitsToPixels(this, 114, 0).width());
     m_controls[kPlaylistName] = m_nameEdit;
     row->addWidget(m_nameEdit);
     m_typeList = new QComboBox(group);
@@ -75,7 +69,7 @@ void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
     create->setDefault(true);
     create->setAutoDefault(true);
     create->setIcon(QIcon(toolkit::LoadResourcePixmap("PNG", "BTN_CREATE_PLAYLIST")));
-    create->setMinimumWidth(DialogUnitsToPixels(this, 114, 0).width());
+    create->setMinimumWidth(toolkit::DialogUnitsToPixels(this, 114, 0).width());
     connect(create, &QPushButton::clicked, this, &CTracklaceDlg::OnCreatePlaylist);
     m_controls[kCreatePlaylist] = create;
     row->addWidget(create);
@@ -86,14 +80,15 @@ void CTracklaceDlg::BuildCreationPart(QVBoxLayout* layout) {
 
 void CTracklaceDlg::SetCreationTexts() {
     static_cast<QGroupBox*>(GetControl(kGroupCreation))
-        ->setTitle(Text("IDS_TL_GB_PLAYLIST_CREATION"));
+        ->setTitle(toolkit::Text("IDS_TL_GB_PLAYLIST_CREATION"));
     static_cast<QLabel*>(GetControl(kSaveLocationLabel))
-        ->setText(Text("IDS_TL_SELECT_PLAYLIST_SAVE_LOCATION"));
+        ->setText(toolkit::Text("IDS_TL_SELECT_PLAYLIST_SAVE_LOCATION"));
     static_cast<QLabel*>(GetControl(kNameAndTypeLabel))
-        ->setText(Text("IDS_TL_PLAYLIST_NAME_AND_TYPE"));
-    GetControl(kBrowseSaveLocation)->setToolTip(Text("IDS_TL_BTN_BROWSE_FOR_PLAYLIST_FOLDER"));
+        ->setText(toolkit::Text("IDS_TL_PLAYLIST_NAME_AND_TYPE"));
+    GetControl(kBrowseSaveLocation)
+        ->setToolTip(toolkit::Text("IDS_TL_BTN_BROWSE_FOR_PLAYLIST_FOLDER"));
     static_cast<QPushButton*>(GetControl(kCreatePlaylist))
-        ->setText(Text("IDS_TL_BTN_CREATE_PLAYLIST"));
+        ->setText(toolkit::Text("IDS_TL_BTN_CREATE_PLAYLIST"));
 }
 
 void CTracklaceDlg::OnBrowseSaveLocation() {

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QColor>
+#include <QDeadlineTimer>
 #include <QDialog>
+#include <QMargins>
 #include <QPalette>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +22,13 @@ class CFileDropListCtrl;
 struct DropNotification;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QVBoxLayout;
+class QSpacerItem;
 class QToolBar;
 class QAction;
 namespace toolkit {
@@ -124,6 +130,10 @@ public:
 
     QToolBar* GetToolbar() const { return m_toolbar; }
     QAction* GetToolbarAction(int position) const;
+    QWidget* GetToolbarBand() const { return m_toolbarBand; }
+    // The band's menu (right click, the menu key): "About Tracklace 3...". The caller owns
+    // the menu.
+    QMenu* CreateBandMenu();
     bool IsTransparencyEnabled() const { return m_transparencyEnabled; }
     int GetAlpha() const { return m_alpha; }
 
@@ -171,6 +181,23 @@ protected:
     void WriteBoundTexts();
 
 private:
+    // The window's frame as far as it is known; known tells whether the window manager
+    // told it or it is the last run's.
+    QMargins FrameMargins(bool* known) const;
+    void OnFrameCheck();
+    void WatchTheFrame();
+    // Once on screen: the list fits the screen again, the window keeps its stored corner or
+    // stays centred.
+    void RefitOnScreen();
+    void FitListToScreen();
+    void SetListHeight(int height, int buttonGap, int buttonHeight);
+    // The list's command buttons: 19 by 19 units, at least room for their pictures.
+    QSize ListButtonSize() const;
+    // The height the window's layout gives it now.
+    int LaidOutHeight() const;
+    void OnWindowExposed();
+    // Ctrl+Up, Ctrl+Down and Ctrl+Delete for the list; false when the key is target's own.
+    bool HandleListShortcut(QWidget* target, const QKeyEvent& key);
     void OnFlashTimer1();
     void OnFlashTimer2();
     void SelectAndShow(int row, int visibleRow);
@@ -197,10 +224,32 @@ private:
     QLineEdit* m_saveLocationEdit = nullptr;
     QLineEdit* m_nameEdit = nullptr;
     QComboBox* m_typeList = nullptr;
+    // The two gaps between the groups of list buttons, which give way on a small screen.
+    std::vector<QSpacerItem*> m_buttonGaps;
+    std::vector<QWidget*> m_listButtons;
 
     QPointer<QWidget> m_flashControl;
     QPalette m_flashSavedPalette;
     bool m_flashSavedAutoFill = false;
     QTimer m_flashTimer1;
     QTimer m_flashTimer2;
+
+    static constexpr int kListHeightDlu = 144;
+    static constexpr int kFewestListRows = 6;
+    static constexpr int kButtonGapDlu = 15;
+    // A list button keeps room around its 24 pixel picture.
+    static constexpr int kSmallestListButton = 28;
+
+    // After a placement with the last run's frame: watches for the real one for a second.
+    static constexpr int kFrameCheckInterval = 20;
+    static constexpr int kFrameChecks = 50;
+    QTimer m_frameCheck;
+    int m_frameChecks = 0;
+    // The frame's corner a restored position asked for; none when the window is centred.
+    std::optional<QPoint> m_wantedFrameCorner;
+    QMargins m_placedWithFrame;
+    // A minimised start: the window minimises itself the first time it is on screen.
+    static constexpr int kMinimiseWaitMs = 1000;
+    bool m_minimiseWhenExposed = false;
+    QDeadlineTimer m_minimiseDeadline;
 };

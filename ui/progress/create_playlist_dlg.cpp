@@ -5,83 +5,32 @@
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/playlist/playlist.h"
 #include "platform/resources/resources.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
+#include "ui/toolkit/dialog_units.h"
+#include "ui/toolkit/help_key.h"
+#include "ui/toolkit/resource_picture.h"
+#include "ui/toolkit/texts.h"
+#include "ui/toolkit/title_banner.h"
 #include "ui/toolkit/user_interaction.h"
 
 namespace {
-
-QString Text(const char* key) {
-    return QString::fromStdString(GetText(key));
-}
-
-QPixmap LoadPicture(const char* type, const char* name) {
-    QPixmap picture;
-    if (const auto bytes = platform::FindResource(type, name)) {
-        picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
-                             static_cast<uint>(bytes->size()));
-    }
-    return picture;
-}
 
 QEvent::Type PostedMessageType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
-
-// The title band along the top: the picture, a bold title, a detail line and the
-// program's icon at the right.
-class CBanner : public QWidget {
-public:
-    explicit CBanner(QWidget* parent)
-        : QWidget(parent),
-          m_picture(LoadPicture("PNG", "PROGRESS_BANNER")),
-          m_icon(LoadPicture("ICON", "TRACKLACE")),
-          m_title(Text("IDS_TL_CREATE_PLAYLIST_TITLE")),
-          m_detail(Text("IDS_TL_CREATE_PLAYLIST_DETAIL_TITLE")) {
-        setFixedHeight(48);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
-        if (!m_picture.isNull()) {
-            painter.drawPixmap(rect(), m_picture);
-        }
-        QFont bold = font();
-        bold.setWeight(QFont::Bold);
-        painter.setPen(Qt::white);
-        painter.setFont(bold);
-        painter.drawText(QRect(12, 6, width() - 60, 18), Qt::AlignLeft | Qt::AlignVCenter, m_title);
-        painter.setFont(font());
-        painter.drawText(QRect(24, 22, width() - 70, 18), Qt::AlignLeft | Qt::AlignVCenter,
-                         m_detail);
-        if (!m_icon.isNull()) {
-            painter.drawPixmap(QRect(width() - 42, 8, 32, 32), m_icon);
-        }
-        painter.setPen(palette().mid().color());
-        painter.drawLine(0, height() - 1, width(), height() - 1);
-    }
-
-private:
-    QPixmap m_picture;
-    QPixmap m_icon;
-    QString m_title;
-    QString m_detail;
-};
 
 }  // namespace
 
@@ -145,68 +94,99 @@ CCreatePlaylistDlg::CCreatePlaylistDlg(CPlaylist* playlist, QWidget* parent)
             std::make_unique<CCreationJob>(*m_playlist, m_target, CancelEvent(), ContinueEvent());
     }
     setModal(true);
+    // A plain dialog frame: a title, and the close box (which is the Cancel command).
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromStdString(GetMessageCaption()));
 
+    BuildLayout();
+    SetMark(0, StepMark::Current);
+
+    toolkit::AnswerHelpKey(this);
+
+    // The worker starts only once the dialog is on screen.
+    m_timer = startTimer(25);
+}
+
+void CCreatePlaylistDlg::BuildLayout() {
+    // The arrangement of the dialog template, in its dialog units: the dialog is 318 units
+    // wide, texts and bar 297 of them, the step marks 38 units in with their texts 15
+    // units further, 24 units between the last step and the progress text.
+    const auto dlu = [this](int x, int y) { return toolkit::DialogUnitsToPixels(this, x, y); };
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
-    outer->addWidget(new CBanner(this));
+    // Not resizable: the dialog takes the size its texts need in the font in use.
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+    outer->addWidget(
+        new toolkit::CTitleBanner(toolkit::LoadResourcePixmap("PNG", "PROGRESS_BANNER"),
+                                  toolkit::LoadResourcePixmap("ICON", "TRACKLACE"),
+                                  toolkit::Text("IDS_TL_CREATE_PLAYLIST_TITLE"),
+                                  toolkit::Text("IDS_TL_CREATE_PLAYLIST_DETAIL_TITLE"), this));
 
     auto* body = new QVBoxLayout;
-    body->setContentsMargins(15, 12, 15, 12);
+    body->setSpacing(0);
+    body->setContentsMargins(dlu(10, 0).width(), dlu(0, 10).height(), dlu(11, 0).width(),
+                             dlu(0, 5).height());
     outer->addLayout(body);
 
-    auto* content = new QLabel(Text("IDS_TL_CREATE_PLAYLIST_CONTENT"), this);
+    const int textWidth = dlu(297, 0).width();
+    auto* content = new QLabel(toolkit::Text("IDS_TL_CREATE_PLAYLIST_CONTENT"), this);
     content->setWordWrap(true);
+    content->setFixedWidth(textWidth);
     body->addWidget(content);
-    body->addSpacing(10);
+    body->addSpacing(dlu(0, 10).height());
 
-    auto* status = new QLabel(Text("IDS_TL_CREATE_PLAYLIST_STATUS_TITLE"), this);
+    auto* status = new QLabel(toolkit::Text("IDS_TL_CREATE_PLAYLIST_STATUS_TITLE"), this);
+    status->setContentsMargins(dlu(23, 0).width(), 0, 0, 0);
     body->addWidget(status);
+    body->addSpacing(dlu(0, 4).height());
 
-    auto* steps = new QGridLayout;
-    steps->setContentsMargins(22, 4, 0, 0);
-    steps->setColumnStretch(1, 1);
     const char* stepKeys[3] = {"IDS_TL_CREATE_PLAYLIST_STEP_PREPARE",
                                "IDS_TL_CREATE_PLAYLIST_STEP_CREATE",
                                "IDS_TL_CREATE_PLAYLIST_STEP_FINISH"};
+    const int rowHeight = std::max(dlu(0, 13).height(), kStepIconSize);
     for (int i = 0; i < 3; ++i) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(0);
+        row->addSpacing(dlu(38, 0).width());
         m_stepIcons[i] = new QLabel(this);
-        m_stepIcons[i]->setFixedSize(16, 16);
-        steps->addWidget(m_stepIcons[i], i, 0);
-        steps->addWidget(new QLabel(Text(stepKeys[i]), this), i, 1);
+        m_stepIcons[i]->setFixedSize(std::max(dlu(15, 0).width(), kStepIconSize + 4), rowHeight);
+        m_stepIcons[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        row->addWidget(m_stepIcons[i]);
+        row->addWidget(new QLabel(toolkit::Text(stepKeys[i]), this), 1);
+        body->addLayout(row);
     }
-    body->addLayout(steps);
-    body->addSpacing(14);
-    body->addStretch(1);
+    // 24 units from the last step's text to the progress text; the rows hold 2 of them.
+    body->addSpacing(dlu(0, 22).height());
 
     m_progressText = new QLabel(this);
+    m_progressText->setFixedWidth(textWidth);
     body->addWidget(m_progressText);
+    body->addSpacing(dlu(0, 2).height());
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
+    m_progress->setFixedSize(textWidth,
+                             std::max(dlu(0, 14).height(), m_progress->sizeHint().height()));
     body->addWidget(m_progress);
+    body->addSpacing(dlu(0, 5).height());
 
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(dlu(5, 0).width());
     buttons->addStretch(1);
-    m_ok = new QPushButton(Text("IDS_OK"), this);
-    m_cancel = new QPushButton(Text("IDS_CANCEL"), this);
+    m_ok = new QPushButton(toolkit::Text("IDS_OK"), this);
+    m_cancel = new QPushButton(toolkit::Text("IDS_CANCEL"), this);
+    for (QPushButton* button : {m_ok, m_cancel}) {
+        button->setMinimumSize(dlu(50, 14).expandedTo(button->sizeHint()));
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
     m_ok->setEnabled(false);
-    m_ok->setAutoDefault(false);
-    m_cancel->setAutoDefault(false);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    body->addSpacing(6);
     body->addLayout(buttons);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-
-    SetMark(0, StepMark::Current);
-    resize(520, 330);
-
-    // The worker starts only once the dialog is on screen.
-    m_timer = startTimer(25);
 }
 
 CCreatePlaylistDlg::~CCreatePlaylistDlg() {
@@ -314,15 +294,6 @@ void CCreatePlaylistDlg::done(int result) {
     QDialog::done(result);
 }
 
-void CCreatePlaylistDlg::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_F1) {
-        ShowHelp();
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
-}
-
 bool CCreatePlaylistDlg::event(QEvent* e) {
     if (e->type() == PostedMessageType()) {
         DrainMessages();
@@ -386,7 +357,8 @@ void CCreatePlaylistDlg::SetMark(int step, StepMark mark) {
                        : mark == StepMark::Done      ? "PROGRESS_DONE"
                        : mark == StepMark::Cancelled ? "PROGRESS_CANCELLED"
                                                      : nullptr;
-    m_stepIcons[step]->setPixmap(name != nullptr ? LoadPicture("PNG", name) : QPixmap());
+    m_stepIcons[step]->setPixmap(name != nullptr ? toolkit::LoadResourcePixmap("PNG", name)
+                                                 : QPixmap());
 }
 
 void CCreatePlaylistDlg::OnMark(std::uintptr_t mark) {

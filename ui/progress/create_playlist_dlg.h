@@ -74,9 +74,9 @@ protected:
     int Run() override;
     bool event(QEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void BuildLayout();
     void StartRoutine();
     void DrainMessages();
     void OnMessage(platform::CMessage& message);
@@ -94,6 +94,7 @@ private:
     std::unique_ptr<CCreationJob> m_job;
     std::deque<platform::CMessage> m_inbox;
 
+    static constexpr int kStepIconSize = 16;
     QLabel* m_stepIcons[3] = {};
     StepMark m_marks[3] = {StepMark::Current, StepMark::None, StepMark::None};
     int m_currentStep = -1;

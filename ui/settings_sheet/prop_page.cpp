@@ -1,13 +1,13 @@
 #include "ui/settings_sheet/prop_page.h"
 
 #include <QBoxLayout>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
-#include <QPixmap>
 
-#include "platform/resources/resources.h"
 #include "settings/language/language.h"
+#include "ui/toolkit/dialog_units.h"
+#include "ui/toolkit/resource_picture.h"
+#include "ui/toolkit/texts.h"
 
 namespace {
 
@@ -17,10 +17,6 @@ constexpr int kPageHeightDlu = 215;
 
 }  // namespace
 
-QString Text(const std::string& key) {
-    return QString::fromStdString(GetText(key));
-}
-
 QLabel* MakePlainLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
@@ -28,7 +24,7 @@ QLabel* MakePlainLabel(const QString& text, QWidget* parent) {
 }
 
 QLabel* MakeInfoLabel(const std::string& key, QWidget* parent) {
-    auto* label = new QLabel(Text(key), parent);
+    auto* label = new QLabel(toolkit::Text(key), parent);
     label->setWordWrap(true);
     // Table texts are plain; a "<" in them must never switch the label to rich text.
     label->setTextFormat(Qt::PlainText);
@@ -40,7 +36,7 @@ QWidget* MakeSectionHeading(const std::string& key, QWidget* parent) {
     auto* heading = new QWidget(parent);
     auto* row = new QHBoxLayout(heading);
     row->setContentsMargins(0, 0, 0, 0);
-    QLabel* caption = MakePlainLabel(Text(key), heading);
+    QLabel* caption = MakePlainLabel(toolkit::Text(key), heading);
     QFont bold = caption->font();
     bold.setBold(true);
     caption->setFont(bold);
@@ -52,29 +48,11 @@ QWidget* MakeSectionHeading(const std::string& key, QWidget* parent) {
     return heading;
 }
 
-QPixmap LoadPngResource(const std::string& name) {
-    QPixmap pixmap;
-    if (auto bytes = platform::FindResource("PNG", name)) {
-        pixmap.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
-                            static_cast<uint>(bytes->size()), "PNG");
-    }
-    return pixmap;
-}
-
-QSize DialogUnitsToPixels(const QWidget* widget, int w, int h) {
-    const QFontMetrics metrics(widget->font());
-    // The classic base unit: the average width of the 52 Latin letters.
-    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const int baseX = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
-    const int baseY = metrics.height();
-    return QSize(w * baseX / 4, h * baseY / 8);
-}
-
 CPropPage::CPropPage(std::string titleKey, std::string iconName, QWidget* parent)
     : QWidget(parent), m_titleKey(std::move(titleKey)), m_iconName(std::move(iconName)) {
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
-    setMinimumSize(DialogUnitsToPixels(this, kPageWidthDlu, kPageHeightDlu));
+    setMinimumSize(toolkit::DialogUnitsToPixels(this, kPageWidthDlu, kPageHeightDlu));
 }
 
 CPropPage::~CPropPage() = default;
@@ -88,7 +66,7 @@ const std::string& CPropPage::Title() {
 }
 
 QIcon CPropPage::Icon() const {
-    return QIcon(LoadPngResource(m_iconName));
+    return QIcon(toolkit::LoadResourcePixmap("PNG", m_iconName));
 }
 
 void CPropPage::Initialize() {

@@ -4,6 +4,9 @@
 #include <QWidget>
 #include <string>
 
+#include "ui/toolkit/dialog_units.h"
+#include "ui/toolkit/texts.h"
+
 class QLabel;
 class QBoxLayout;
 
@@ -58,16 +61,9 @@ private:
     QBoxLayout* m_layout;
 };
 
-// The text of key as a QString (the tables hold UTF-8).
-QString Text(const std::string& key);
 // A one-line label showing text as it is (a "<" in a table text never starts rich text).
 QLabel* MakePlainLabel(const QString& text, QWidget* parent);
 // A word-wrapped label with the text of key.
 QLabel* MakeInfoLabel(const std::string& key, QWidget* parent);
 // A section heading widget: the caption of key, then a line to the right edge.
 QWidget* MakeSectionHeading(const std::string& key, QWidget* parent);
-// A picture from the embedded PNG resources; a null pixmap when there is none.
-QPixmap LoadPngResource(const std::string& name);
-// The size of w by h dialog units in the font of widget: a horizontal unit is a quarter of
-// the average character width, a vertical one an eighth of the line height.
-QSize DialogUnitsToPixels(const QWidget* widget, int w, int h);

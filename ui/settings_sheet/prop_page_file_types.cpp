@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +11,7 @@
 
 #include "settings/file_types/file_types.h"
 #include "settings/language/language.h"
+#include "ui/toolkit/frame_background.h"
 #include "ui/toolkit/user_interaction.h"
 
 namespace {
@@ -20,9 +22,6 @@ constexpr std::string_view kInvalidCharacters = "\\/:*?\"<>|.";
 // The stored lists are read back with a name buffer of 256 characters: a longer type would
 // stop the reading there and lose every type stored after it.
 constexpr int kMaxFileTypeLength = 255;
-
-// The one sound of a command that cannot be carried out.
-constexpr int kSystemHand = 3;
 
 void Inform(QWidget* owner, const char* key) {
     toolkit::ShowMessage(owner, GetText(key), toolkit::MessageIcon::Information,
@@ -83,6 +82,7 @@ QListWidget* MakeList(QWidget* parent, const char* name) {
     list->setObjectName(name);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSortingEnabled(false);  // sorted by InsertSorted, letter case ignored
+    toolkit::PaintBackgroundBehindFrame(list);
     return list;
 }
 
@@ -107,16 +107,17 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     auto* grid = new QGridLayout;
     page->addLayout(grid, 1);
 
-    auto* activeLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_ACTIVE"), this);
-    auto* inactiveLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_INACTIVE"), this);
+    auto* activeLabel = MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_FILE_TYPES_ACTIVE"), this);
+    auto* inactiveLabel =
+        MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_FILE_TYPES_INACTIVE"), this);
     m_active = MakeList(this, "activeTypes");
     m_inactive = MakeList(this, "inactiveTypes");
     activeLabel->setBuddy(m_active);
     inactiveLabel->setBuddy(m_inactive);
 
-    m_add = new QPushButton(Text("IDS_ADD_ARROW_LEFT"), this);
+    m_add = new QPushButton(toolkit::Text("IDS_ADD_ARROW_LEFT"), this);
     m_add->setObjectName("activate");
-    m_remove = new QPushButton(Text("IDS_REMOVE_ARROW_RIGHT"), this);
+    m_remove = new QPushButton(toolkit::Text("IDS_REMOVE_ARROW_RIGHT"), this);
     m_remove->setObjectName("deactivate");
     auto* moveButtons = new QVBoxLayout;
     moveButtons->addStretch(1);
@@ -124,15 +125,17 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     moveButtons->addWidget(m_remove);
     moveButtons->addStretch(1);
 
-    auto* newLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_NEW_TITLE"), this);
+    auto* newLabel = MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_FILE_TYPES_NEW_TITLE"), this);
     m_newType = new QLineEdit(this);
     m_newType->setObjectName("newType");
     m_newType->setMaxLength(kMaxFileTypeLength);
     newLabel->setBuddy(m_newType);
-    m_create = new QPushButton(Text("IDS_NEW"), this);
+    m_newType->installEventFilter(this);
+    m_create = new QPushButton(toolkit::Text("IDS_NEW"), this);
     m_create->setObjectName("create");
-    auto* deleteLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_FILE_TYPES_DELETE_TITLE"), this);
-    m_delete = new QPushButton(Text("IDS_DELETE"), this);
+    auto* deleteLabel =
+        MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_FILE_TYPES_DELETE_TITLE"), this);
+    m_delete = new QPushButton(toolkit::Text("IDS_DELETE"), this);
     m_delete->setObjectName("delete");
 
     auto* rightColumn = new QVBoxLayout;
@@ -141,7 +144,7 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     newRow->addWidget(m_newType, 1);
     newRow->addWidget(m_create);
     rightColumn->addLayout(newRow);
-    rightColumn->addSpacing(DialogUnitsToPixels(this, 0, 8).height());
+    rightColumn->addSpacing(toolkit::DialogUnitsToPixels(this, 0, 8).height());
     rightColumn->addWidget(deleteLabel);
     auto* deleteRow = new QHBoxLayout;
     deleteRow->addWidget(m_delete);
@@ -158,10 +161,11 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(2, 2);
     grid->setColumnStretch(3, 3);
-    grid->setColumnMinimumWidth(3, DialogUnitsToPixels(this, 110, 0).width());
+    grid->setColumnMinimumWidth(3, toolkit::DialogUnitsToPixels(this, 110, 0).width());
 
     for (QPushButton* button : {m_add, m_remove, m_create, m_delete}) {
-        // Enter keeps confirming the whole sheet, as in every dialog.
+        // Enter keeps confirming the whole sheet, as in every dialog (the new-type field
+        // takes it for itself, see eventFilter).
         button->setAutoDefault(false);
     }
     connect(m_add, &QPushButton::clicked, this, [this] { Activate(false); });
@@ -170,6 +174,17 @@ CPropPageFileTypes::CPropPageFileTypes(QWidget* parent)
     connect(m_active, &QListWidget::itemDoubleClicked, this, [this] { Deactivate(true); });
     connect(m_create, &QPushButton::clicked, this, &CPropPageFileTypes::CreateFileType);
     connect(m_delete, &QPushButton::clicked, this, &CPropPageFileTypes::DeleteFileType);
+}
+
+bool CPropPageFileTypes::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_newType && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CreateFileType();
+            return true;
+        }
+    }
+    return CPropPage::eventFilter(watched, event);
 }
 
 void CPropPageFileTypes::OnInitPage() {
@@ -201,14 +216,14 @@ void CPropPageFileTypes::Activate(bool quiet) {
     if (MoveSelected(m_inactive, m_active)) {
         SetModified();
     } else if (!quiet) {
-        PlaySystemSound(kSystemHand);
+        PlaySystemSound(toolkit::kSystemHand);
     }
 }
 
 void CPropPageFileTypes::Deactivate(bool quiet) {
     if (!MoveSelected(m_active, m_inactive)) {
         if (!quiet) {
-            PlaySystemSound(kSystemHand);
+            PlaySystemSound(toolkit::kSystemHand);
         }
         return;
     }

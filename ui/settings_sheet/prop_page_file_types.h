@@ -34,6 +34,8 @@ public:
 
 protected:
     void OnInitPage() override;
+    // Enter in the new-type field creates the type instead of confirming the whole sheet.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void OnApply() override;
 
 private:

@@ -18,36 +18,37 @@ CPropPageGeneralSettings::CPropPageGeneralSettings(QWidget* parent)
 
     AddSectionHeading("IDS_TL_SETTINGS_GENERAL_LANGUAGE_SEPARATOR");
     AddInfoText("IDS_TL_SETTINGS_GENERAL_LANGUAGE_INFO");
-    m_german = new QRadioButton(Text("IDS_TL_SETTINGS_GENERAL_LANGUAGE_DE"), this);
+    m_german = new QRadioButton(toolkit::Text("IDS_TL_SETTINGS_GENERAL_LANGUAGE_DE"), this);
     m_german->setObjectName("languageGerman");
-    m_english = new QRadioButton(Text("IDS_TL_SETTINGS_GENERAL_LANGUAGE_EN"), this);
+    m_english = new QRadioButton(toolkit::Text("IDS_TL_SETTINGS_GENERAL_LANGUAGE_EN"), this);
     m_english->setObjectName("languageEnglish");
     m_language = new QButtonGroup(this);
     m_language->addButton(m_german, kLanguageGerman);
     m_language->addButton(m_english, kLanguageEnglish);
     auto* languageRow = new QHBoxLayout;
     languageRow->addWidget(m_german);
-    languageRow->addSpacing(DialogUnitsToPixels(this, 40, 0).width());
+    languageRow->addSpacing(toolkit::DialogUnitsToPixels(this, 40, 0).width());
     languageRow->addWidget(m_english);
     languageRow->addStretch(1);
     page->addLayout(languageRow);
 
-    page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
+    page->addSpacing(toolkit::DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_GENERAL_MISC_SEPARATOR");
-    m_transparency = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_TRANSPARENCY"), this);
+    m_transparency = new QCheckBox(toolkit::Text("IDS_TL_SETTINGS_GENERAL_TRANSPARENCY"), this);
     m_transparency->setObjectName("transparency");
-    m_singleInstance = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_SINGLE_INSTANCE"), this);
+    m_singleInstance =
+        new QCheckBox(toolkit::Text("IDS_TL_SETTINGS_GENERAL_SINGLE_INSTANCE"), this);
     m_singleInstance->setObjectName("singleInstance");
-    m_playSound = new QCheckBox(Text("IDS_TL_SETTINGS_GENERAL_PLAY_SOUND"), this);
+    m_playSound = new QCheckBox(toolkit::Text("IDS_TL_SETTINGS_GENERAL_PLAY_SOUND"), this);
     m_playSound->setObjectName("playSound");
     page->addWidget(m_transparency);
     page->addWidget(m_singleInstance);
     page->addWidget(m_playSound);
 
-    page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
+    page->addSpacing(toolkit::DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_GENERAL_RESET_SETTINGS_SEPARATOR");
     AddInfoText("IDS_TL_SETTINGS_GENERAL_RESET_SETTINGS_INFO");
-    m_reset = new QPushButton(Text("IDS_TL_SETTINGS_GENERAL_BTN_RESET_SETTINGS"), this);
+    m_reset = new QPushButton(toolkit::Text("IDS_TL_SETTINGS_GENERAL_BTN_RESET_SETTINGS"), this);
     m_reset->setObjectName("resetSettings");
     m_reset->setAutoDefault(false);
     auto* resetRow = new QHBoxLayout;

@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include "core/mp3_info/title_mask.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
+#include "ui/toolkit/contrast.h"
 
 namespace {
 
@@ -25,6 +27,10 @@ std::string Bracketed(int variable) {
 
 }  // namespace
 
+QColor CPropPageMP3::PreviewBackground(const QPalette& palette) {
+    return toolkit::Mix(palette.color(QPalette::Base), palette.color(QPalette::Text), 0.04);
+}
+
 std::string CPropPageMP3::PreviewOf(const std::string& mask) {
     return ExpandTitleMask(mask, Bracketed(0), Bracketed(1), Bracketed(2), Bracketed(3),
                            Bracketed(4), Bracketed(5));
@@ -36,28 +42,27 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
 
     AddSectionHeading("IDS_TL_SETTINGS_MP3_ID3TAGS_SEPARATOR");
     AddInfoText("IDS_TL_SETTINGS_MP3_ID3TAGS_INFO");
-    m_readTags = new QCheckBox(Text("IDS_TL_SETTINGS_MP3_READ_ID3TAGS"), this);
+    m_readTags = new QCheckBox(toolkit::Text("IDS_TL_SETTINGS_MP3_READ_ID3TAGS"), this);
     m_readTags->setObjectName("readTags");
     page->addWidget(m_readTags);
 
-    page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
+    page->addSpacing(toolkit::DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_MP3_TITLE_FORMAT_SEPARATOR");
     auto* columns = new QHBoxLayout;
     page->addLayout(columns);
 
     auto* left = new QVBoxLayout;
     left->addWidget(MakeInfoLabel("IDS_TL_SETTINGS_MP3_TITLE_MASK_INFO", this));
-    auto* maskLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK"), this);
+    auto* maskLabel = MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_MP3_TITLE_MASK"), this);
     m_mask = new QLineEdit(this);
     m_mask->setObjectName("titleMask");
     maskLabel->setBuddy(m_mask);
-    auto* previewLabel = MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_MASK_PREVIEW"), this);
+    auto* previewLabel =
+        MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_MP3_TITLE_MASK_PREVIEW"), this);
     m_preview = new QLineEdit(this);
     m_preview->setObjectName("titlePreview");
     m_preview->setReadOnly(true);
-    QPalette palette = m_preview->palette();
-    palette.setColor(QPalette::Base, PreviewBackground());
-    m_preview->setPalette(palette);
+    UpdatePreviewColors();
     previewLabel->setBuddy(m_preview);
     left->addWidget(maskLabel);
     left->addWidget(m_mask);
@@ -67,24 +72,39 @@ CPropPageMP3::CPropPageMP3(QWidget* parent)
     columns->addLayout(left, 3);
 
     auto* right = new QVBoxLayout;
-    right->addWidget(MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_TITLE_VARIABLES"), this));
+    right->addWidget(MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_MP3_TITLE_VARIABLES"), this));
     auto* variables = new QGridLayout;
     for (int i = 0; i < 6; ++i) {
         const QString text = QLatin1Char('%') + QString::number(i + 1) + QLatin1String(" - ") +
-                             Text(kVariableNameKeys[i]);
+                             toolkit::Text(kVariableNameKeys[i]);
         variables->addWidget(MakePlainLabel(text, this), i % 3, i / 3);
     }
-    variables->setHorizontalSpacing(DialogUnitsToPixels(this, 12, 0).width());
+    variables->setHorizontalSpacing(toolkit::DialogUnitsToPixels(this, 12, 0).width());
     right->addLayout(variables);
-    right->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
-    right->addWidget(MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE_TITLE"), this));
-    right->addWidget(MakePlainLabel(Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE"), this));
+    right->addSpacing(toolkit::DialogUnitsToPixels(this, 0, 4).height());
+    right->addWidget(
+        MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE_TITLE"), this));
+    right->addWidget(MakePlainLabel(toolkit::Text("IDS_TL_SETTINGS_MP3_VARIABLE_SAMPLE"), this));
     right->addStretch(1);
-    columns->addSpacing(DialogUnitsToPixels(this, 8, 0).width());
+    columns->addSpacing(toolkit::DialogUnitsToPixels(this, 8, 0).width());
     columns->addLayout(right, 2);
     page->addStretch(1);
 
     connect(m_readTags, &QAbstractButton::clicked, this, [this] { SetModified(); });
+}
+
+void CPropPageMP3::UpdatePreviewColors() {
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, PreviewBackground(colors));
+    m_preview->setPalette(colors);
+}
+
+void CPropPageMP3::changeEvent(QEvent* event) {
+    // A change of the desktop's colour scheme reaches the page, not the field's own colours.
+    if (event->type() == QEvent::PaletteChange && m_preview != nullptr) {
+        UpdatePreviewColors();
+    }
+    CPropPage::changeEvent(event);
 }
 
 void CPropPageMP3::OnInitPage() {

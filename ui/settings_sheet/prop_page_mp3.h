@@ -18,17 +18,22 @@ public:
     // The mask expanded with "<Artist>", "<Title>", ... in the current language.
     static std::string PreviewOf(const std::string& mask);
 
-    // The colour behind the preview, set apart from the editable mask.
-    static QColor PreviewBackground() { return QColor(245, 245, 245); }
+    // The colour behind the preview, set apart from the editable mask: the field colour of
+    // the scheme moved a little towards its text colour (the light grey 245, 245, 245 for
+    // black on white, a lighter grey in a dark scheme).
+    static QColor PreviewBackground(const QPalette& palette);
 
 protected:
     void OnInitPage() override;
+    void changeEvent(QEvent* event) override;
     void OnApply() override;
 
 private:
     void OnMaskChanged();
+    // The preview's colours from the page's colour scheme.
+    void UpdatePreviewColors();
 
     QCheckBox* m_readTags;
     QLineEdit* m_mask;
-    QLineEdit* m_preview;
+    QLineEdit* m_preview = nullptr;
 };

@@ -41,7 +41,7 @@ CPropPagePlaylist::CPropPagePlaylist(QWidget* parent)
     : CPropPage("IDS_TL_PROPPAGE_PLAYLIST_TITLE", "SHEET_PLAYLIST", parent) {
     QBoxLayout* page = PageLayout();
     auto addRadio = [&](QButtonGroup* group, int id, const char* key, const char* name) {
-        auto* button = new QRadioButton(Text(key), this);
+        auto* button = new QRadioButton(toolkit::Text(key), this);
         button->setObjectName(name);
         group->addButton(button, id);
         page->addWidget(button);
@@ -59,17 +59,17 @@ CPropPagePlaylist::CPropPagePlaylist(QWidget* parent)
     addRadio(m_insertPosition, kBottom, "IDS_TL_SETTINGS_PLAYLIST_NEW_ENTRIES_BOTTOM",
              "insertBottom");
 
-    page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
+    page->addSpacing(toolkit::DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_SEPARATOR");
     m_saveMode = new QButtonGroup(this);
     addRadio(m_saveMode, kAbsolute, "IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_ABSOLUTE", "saveAbsolute");
     addRadio(m_saveMode, kRelative, "IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_RELATIVE", "saveRelative");
 
-    page->addSpacing(DialogUnitsToPixels(this, 0, 4).height());
+    page->addSpacing(toolkit::DialogUnitsToPixels(this, 0, 4).height());
     AddSectionHeading("IDS_TL_SETTINGS_PLAYLIST_MISC_SEPARATOR");
-    m_autoName = new QCheckBox(Text("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_NAME"), this);
+    m_autoName = new QCheckBox(toolkit::Text("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_NAME"), this);
     m_autoName->setObjectName("autoName");
-    m_autoFolder = new QCheckBox(Text("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_FOLDER"), this);
+    m_autoFolder = new QCheckBox(toolkit::Text("IDS_TL_SETTINGS_PLAYLIST_MISC_AUTO_FOLDER"), this);
     m_autoFolder->setObjectName("autoFolder");
     page->addWidget(m_autoName);
     page->addWidget(m_autoFolder);

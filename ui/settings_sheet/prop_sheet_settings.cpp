@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTreeWidget>
@@ -18,7 +17,8 @@
 #include "ui/settings_sheet/prop_page_general_settings.h"
 #include "ui/settings_sheet/prop_page_mp3.h"
 #include "ui/settings_sheet/prop_page_playlist.h"
-#include "ui/toolkit/user_interaction.h"
+#include "ui/toolkit/frame_background.h"
+#include "ui/toolkit/help_key.h"
 
 namespace {
 
@@ -51,6 +51,7 @@ CPropSheetSettings::CPropSheetSettings(QWidget* parent) : QDialog(parent) {
     m_tree->setColumnCount(1);
     m_tree->setIconSize(QSize(24, 24));
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    toolkit::PaintBackgroundBehindFrame(m_tree);
     m_stack = new QStackedWidget(this);
     int treeWidth = 0;
     for (CPropPage* page : m_pages) {
@@ -65,7 +66,7 @@ CPropSheetSettings::CPropSheetSettings(QWidget* parent) : QDialog(parent) {
     // vertical scroll bar; the page gets the rest.
     const int scrollBar = m_tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     m_tree->setFixedWidth(treeWidth + m_tree->iconSize().width() + scrollBar +
-                          DialogUnitsToPixels(m_tree, 16, 0).width());
+                          toolkit::DialogUnitsToPixels(m_tree, 16, 0).width());
 
     m_pageTitle = new QLabel(this);
     m_pageTitle->setObjectName("pageTitle");
@@ -106,9 +107,7 @@ CPropSheetSettings::CPropSheetSettings(QWidget* parent) : QDialog(parent) {
     connect(m_general, &CPropPageGeneralSettings::settingsReset, this, &CPropSheetSettings::reject);
 
     // F1 anywhere inside the sheet opens the help.
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, [] { ShowHelp(); });
+    toolkit::AnswerHelpKey(this);
 
     connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item != nullptr) {

@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QPainter>
 
+#include "ui/toolkit/frame_background.h"
+
 namespace toolkit {
 
 QColor RowBackground(int row, bool selected) {
@@ -32,6 +34,7 @@ CListCtrlColored::CListCtrlColored(QWidget* parent) : QTreeView(parent) {
     colors.setColor(QPalette::Inactive, QPalette::Highlight, ListColors::Selected());
     colors.setColor(QPalette::Inactive, QPalette::HighlightedText, ListColors::Text());
     setPalette(colors);
+    PaintBackgroundBehindFrame(this);
 }
 
 int CListCtrlColored::GetSelectedRow() const {

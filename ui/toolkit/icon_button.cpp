@@ -2,18 +2,9 @@
 
 #include <QEnterEvent>
 
-#include "platform/resources/resources.h"
+#include "ui/toolkit/resource_picture.h"
 
 namespace toolkit {
-
-QPixmap LoadResourcePixmap(const char* type, const char* name) {
-    QPixmap pixmap;
-    if (const auto bytes = platform::FindResource(type, name)) {
-        pixmap.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
-                            static_cast<uint>(bytes->size()));
-    }
-    return pixmap;
-}
 
 CIconButton::CIconButton(QWidget* parent) : QToolButton(parent) {
     setAutoRaise(true);

@@ -32,7 +32,4 @@ private:
     bool m_hovered = false;
 };
 
-// A picture of the embedded resources of the given type (PNG or ICON); null when missing.
-QPixmap LoadResourcePixmap(const char* type, const char* name);
-
 }  // namespace toolkit

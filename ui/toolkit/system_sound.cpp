@@ -8,6 +8,8 @@
 #include <QDir>
 #include <mutex>
 
+#include "ui/toolkit/user_interaction.h"
+
 namespace toolkit {
 namespace {
 
@@ -44,15 +46,15 @@ void RemoveFinishedFile(ca_context*, uint32_t, int, void* userdata) {
 
 std::string EventSoundForKind(int kind) {
     switch (kind) {
-        case 1:
+        case kSystemExclamation:
             return "dialog-warning";
-        case 2:
+        case kSystemExit:
             return "service-logout";
-        case 3:
+        case kSystemHand:
             return "dialog-error";
-        case 4:
+        case kSystemQuestion:
             return "dialog-question";
-        case 5:
+        case kSystemStart:
             return "service-login";
         default:
             return "dialog-information";

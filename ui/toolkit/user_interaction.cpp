@@ -15,13 +15,10 @@
 #include "ui/toolkit/help_file.h"
 #include "ui/toolkit/qt_file_filter.h"
 #include "ui/toolkit/system_sound.h"
+#include "ui/toolkit/texts.h"
 
 namespace toolkit {
 namespace {
-
-QString Text(const char* key) {
-    return QString::fromStdString(GetText(key));
-}
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {

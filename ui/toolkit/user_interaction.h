@@ -12,6 +12,17 @@ class QWidget;
 namespace toolkit {
 
 enum class MessageIcon { Information, Question, Exclamation, Stop };
+
+// The kinds of PlaySystemSound. The program itself only plays kSystemHand, for every
+// command that cannot be carried out.
+enum SystemSoundKind : int {
+    kSystemAsterisk = 0,  // also every kind not named here
+    kSystemExclamation = 1,
+    kSystemExit = 2,
+    kSystemHand = 3,
+    kSystemQuestion = 4,
+    kSystemStart = 5,
+};
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
@@ -43,7 +54,7 @@ public:
     // The chosen folder, or nothing when the user cancelled.
     virtual std::optional<std::string> BrowseForFolder(QWidget* owner,
                                                        const FolderRequest& request) = 0;
-    // Kind 3 is "SystemHand"; asynchronous, silent where no sound server answers.
+    // A SystemSoundKind; asynchronous, silent where no sound server answers.
     virtual void PlaySystemSound(int kind) = 0;
     // Plays a wave file's bytes asynchronously (the completion sound).
     virtual void PlayWave(std::string_view waveBytes) = 0;
@@ -62,7 +73,7 @@ MessageAnswer ShowMessage(QWidget* owner, const std::string& text, MessageIcon i
 
 }  // namespace toolkit
 
-// The system event sounds: kind 3 "SystemHand" is the only one the program plays.
+// The system event sounds, by toolkit::SystemSoundKind.
 void PlaySystemSound(int kind);
 
 // Opens the help file of the current language; always true (the request is handled).

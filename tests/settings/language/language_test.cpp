@@ -22,9 +22,9 @@ protected:
 
 TEST_F(Texts, LooksUpTheCurrentTable) {
     EXPECT_EQ(GetText("IDS_TL_FILES"), "Files");
-    EXPECT_EQ(GetText("IDS_TL_TOOLBAR_MAIN_DIALOG_SETTINGS"), " Settings  ");
+    EXPECT_EQ(GetText("IDS_TL_TOOLBAR_MAIN_DIALOG_SETTINGS"), " &Settings  ");
     EXPECT_EQ(GetText("IDS_TL_SETTINGS_PLAYLIST_SAVE_MODE_ABSOLUTE"),
-              "Save playlist entries absolute (e.g. \"C:\\MyMusic\\Song1.mp3\")");
+              "Save playlist entries absolute (e.g. \"/home/user/Music/Song1.mp3\")");
     EXPECT_EQ(GetText("IDS_TL_MB_DELETE_ALL_ITEMS"),
               "Do you really want to remove all items from the playlist?\n\nAttention: This "
               "operation cannot be undone!");

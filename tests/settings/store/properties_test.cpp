@@ -50,6 +50,8 @@ const Expected kTable[] = {
     {"prop_PreviousFilter", false, "", "PreviousFilter", 0, ""},
     {"prop_TotalPlaylists", true, "Donations", "TotalPlaylists", 0, nullptr},
     {"prop_TotalSongs", true, "Donations", "TotalSongs", 0, nullptr},
+    {"prop_WindowFrameLeft", true, "GeneralSettings", "WindowFrameLeft", 0, nullptr},
+    {"prop_WindowFrameTop", true, "GeneralSettings", "WindowFrameTop", 0, nullptr},
 };
 
 std::string PathOf(const Expected& p) {

@@ -4,6 +4,7 @@
 
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QUrl>
 #include <filesystem>
@@ -170,6 +171,32 @@ TEST_F(FileDropListTest, DraggingSelectsUnderThePointerAndScrollsAtTheEdges) {
     QCoreApplication::sendEvent(m_list.viewport(), &leave);
     EXPECT_EQ(m_list.GetSelectedRow(), -1);
     EXPECT_FALSE(m_list.IsDragAccepted());
+}
+
+// What the screen shows of the list (the window's backing store), not a fresh painting.
+QColor OnScreen(QWidget& list, QPoint inViewport) {
+    auto* view = qobject_cast<QAbstractScrollArea*>(&list);
+    const QPoint at = view->viewport()->mapTo(&list, inViewport);
+    const QImage shown = list.screen()->grabWindow(list.winId()).toImage();
+    return shown.pixelColor(at * shown.devicePixelRatio());
+}
+
+TEST_F(FileDropListTest, LeavingRepaintsTheStripBesideTheLastColumn) {
+    const QRect row = m_list.visualRect(m_model.index(1, 0));
+    const QPoint strip(row.right() + 30, row.center().y());
+    ASSERT_LT(strip.x(), m_list.viewport()->width());
+    std::unique_ptr<QMimeData> data(Urls({m_files.File("a.mp3")}));
+    QDragEnterEvent enter(row.center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_list.viewport(), &enter);
+    QDragMoveEvent move(row.center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_list.viewport(), &move);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(OnScreen(m_list, strip), toolkit::ListColors::Selected());
+
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(m_list.viewport(), &leave);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(OnScreen(m_list, strip), toolkit::RowBackground(1, false));
 }
 
 TEST_F(FileDropListTest, DropModeFlagsDecideWhatIsTaken) {

@@ -13,6 +13,7 @@
 
 #include "core/playlist/playlist.h"
 #include "settings/file_types/file_types.h"
+#include "settings/language/language.h"
 #include "settings/store/properties.h"
 #include "tests/support/qt_test_application.h"
 #include "tests/support/scripted_user_interaction.h"
@@ -101,4 +102,26 @@ protected:
     TempFolder m_music;
     ScriptedUserInteraction m_user;
     std::unique_ptr<CTracklaceDlg> m_dialog;
+};
+
+// The window opened in English (parameter true) or German; English again afterwards, since
+// the texts are the process's.
+class MainDialogInLanguageTest : public MainDialogTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        MainDialogTest::SetUp();
+        SetLanguageCode(GetParam());
+        ReloadTexts();
+        Open();
+    }
+    void TearDown() override {
+        SetLanguageCode(true);
+        ReloadTexts();
+        MainDialogTest::TearDown();
+    }
+
+public:
+    static std::string LanguageName(const ::testing::TestParamInfo<bool>& info) {
+        return info.param ? "English" : "German";
+    }
 };

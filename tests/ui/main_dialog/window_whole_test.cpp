@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QMenu>
 #include <QScreen>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
@@ -63,9 +65,9 @@ TEST_F(WindowTest, ToolbarBandWithItsThreeButtonsAndTheLineBelow) {
     QToolBar* toolbar = Dialog().GetToolbar();
     ASSERT_NE(toolbar, nullptr);
     ASSERT_EQ(toolbar->actions().size(), 3);
-    EXPECT_EQ(Dialog().GetToolbarAction(0)->text(), " Settings  ");
-    EXPECT_EQ(Dialog().GetToolbarAction(1)->text(), " Help  ");
-    EXPECT_EQ(Dialog().GetToolbarAction(2)->text(), " About  ");
+    EXPECT_EQ(Dialog().GetToolbarAction(0)->text(), " &Settings  ");
+    EXPECT_EQ(Dialog().GetToolbarAction(1)->text(), " &Help  ");
+    EXPECT_EQ(Dialog().GetToolbarAction(2)->text(), " &About  ");
     EXPECT_EQ(toolbar->iconSize(), QSize(24, 24));
     EXPECT_EQ(toolbar->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
     QWidget* band = toolbar->parentWidget();
@@ -85,6 +87,41 @@ TEST_F(WindowTest, ToolbarBandWithItsThreeButtonsAndTheLineBelow) {
     CloseNextModal<CAboutDlg> about;
     Dialog().GetToolbarAction(2)->trigger();
     EXPECT_TRUE(about.Seen());
+}
+
+TEST_F(WindowTest, TheBandsMenuOffersTheAboutBoxAndTheButtonsTakeTheFocus) {
+    std::unique_ptr<QMenu> menu(Dialog().CreateBandMenu());
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), "&About Tracklace 3...");
+    SetPropertyInt("prop_PlaySound", 0);
+    CloseNextModal<CAboutDlg> about;
+    menu->actions()[0]->trigger();
+    EXPECT_TRUE(about.Seen());
+
+    // Each toolbar button is in the window's Tab chain.
+    QToolBar* toolbar = Dialog().GetToolbar();
+    for (QAction* action : toolbar->actions()) {
+        QWidget* button = toolbar->widgetForAction(action);
+        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << action->text().toStdString();
+        bool inChain = false;
+        QWidget* next = &Dialog();
+        for (int step = 0; step < 100 && !inChain; ++step) {
+            next = next->nextInFocusChain();
+            inChain = next == button;
+        }
+        EXPECT_TRUE(inChain) << action->text().toStdString();
+    }
+
+    // Alt and the underlined letter press the button.
+    Dialog().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
+    const std::string help = toolkit::ProgramPath() + "_EN.html";
+    std::ofstream(help) << "<html></html>";
+    QTest::keyClick(&Dialog(), Qt::Key_H, Qt::AltModifier);
+    // A button pressed by its key shows itself pressed for a moment first.
+    WaitUntil([&] { return !m_user.openedUrls.empty(); });
+    std::filesystem::remove(help);
+    EXPECT_EQ(m_user.openedUrls, std::vector<std::string>{help});
 }
 
 TEST_F(WindowTest, LanguageChangeAnsweredYesReopensInGermanWithTheSameRequest) {
@@ -117,7 +154,7 @@ TEST_F(WindowTest, LanguageChangeAnsweredYesReopensInGermanWithTheSameRequest) {
     EXPECT_EQ(GroupTitle(), "Playlist-Inhalt:");
     EXPECT_EQ(Button(Id::kCreatePlaylist)->text(), "Playlist &erstellen");
     ASSERT_NE(Dialog().GetToolbar(), nullptr);
-    EXPECT_EQ(Dialog().GetToolbarAction(0)->text(), " Einstellungen  ");
+    EXPECT_EQ(Dialog().GetToolbarAction(0)->text(), " Ein&stellungen  ");
     EXPECT_EQ(Dialog().GetModel()->rowCount(), 2);
     EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Dialog().GetModel()->headerData(1, Qt::Horizontal).toString(), "Dateiname");
@@ -126,6 +163,17 @@ TEST_F(WindowTest, LanguageChangeAnsweredYesReopensInGermanWithTheSameRequest) {
     EXPECT_EQ(qobject_cast<QComboBox*>(Dialog().GetControl(Id::kPlaylistType))->currentIndex(), 1);
     // The first-run set-up does not run again.
     EXPECT_EQ(GetLanguageCode(), "DE");
+}
+
+TEST_F(WindowTest, QtsOwnDialogsSpeakTheWindowsLanguage) {
+    SetLanguageCode(false);
+    ReloadTexts();
+    Open();
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
+    SetLanguageCode(true);
+    ReloadTexts();
+    Open();
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
 }
 
 TEST_F(WindowTest, LanguageChangeAnsweredNoKeepsTheWindowInEnglish) {

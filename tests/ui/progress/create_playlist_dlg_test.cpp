@@ -21,6 +21,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/scripted_user_interaction.h"
 #include "tests/support/temp_folder.h"
+#include "ui/toolkit/dialog_units.h"
 #include "ui/toolkit/help_file.h"
 
 namespace {
@@ -139,6 +140,49 @@ TEST_F(CreatePlaylistDlgTest, CompletesWithAllMarksDoneTheFileAndTheSound) {
     ASSERT_TRUE(PumpUntil([&] { return again.OkButton()->isEnabled(); }));
     EXPECT_EQ(again.GetStepMark(2), Mark::Done);
     EXPECT_EQ(m_user.wavesPlayed, 1);
+}
+
+QLabel* LabelWithText(QWidget& dlg, const char* key) {
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        if (label->text().toStdString() == GetText(key)) {
+            return label;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(CreatePlaylistDlgTest, APlainFrameAndTheTemplatesSpacing) {
+    CCreatePlaylistDlg dlg(&m_playlist);
+    dlg.show();
+    const Qt::WindowFlags flags = dlg.windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    // As large as the contents need and no larger: no empty band above the progress text.
+    EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
+
+    QLabel* firstStep = LabelWithText(dlg, "IDS_TL_CREATE_PLAYLIST_STEP_PREPARE");
+    QLabel* lastStep = LabelWithText(dlg, "IDS_TL_CREATE_PLAYLIST_STEP_FINISH");
+    ASSERT_NE(firstStep, nullptr);
+    ASSERT_NE(lastStep, nullptr);
+    QLabel* mark = nullptr;
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        if (!label->pixmap().isNull()) {
+            mark = label;  // only the first step has its mark yet
+        }
+    }
+    ASSERT_NE(mark, nullptr);
+    const auto dlu = [&](int x, int y) { return toolkit::DialogUnitsToPixels(&dlg, x, y); };
+    // 15 units from a step's mark to its text, and the mark clear of the text.
+    EXPECT_EQ(firstStep->geometry().left() - mark->geometry().left(), dlu(15, 0).width());
+    EXPECT_LE(mark->geometry().left() + 16, firstStep->geometry().left());
+    // 24 units from the last step's text to the progress text (the text sits centred in its
+    // row, so allow a pixel either way).
+    const int textTop = lastStep->geometry().center().y() - dlg.fontMetrics().height() / 2;
+    const int lastTextBottom = textTop + dlu(0, 8).height();
+    const int gap = dlg.ProgressText()->geometry().top() - lastTextBottom;
+    EXPECT_NEAR(gap, dlu(0, 24).height(), 2);
+    dlg.reject();
 }
 
 TEST_F(CreatePlaylistDlgTest, CancelInTheFirstSecondAnsweredYesWritesNothing) {

@@ -275,3 +275,27 @@ TEST_F(FileTypesTest, ApplyStoresTheDisplayedListsAndCancelDiscardsThem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FileTypesTest, EnterInTheNewTypeFieldCreatesTheTypeAndKeepsTheSheetOpen) {
+    Open({"mp3"}, {"wav"});
+    m_newType->setFocus();
+    QTest::keyClicks(m_newType, "flac");
+    QTest::keyClick(m_newType, Qt::Key_Return);
+    EXPECT_TRUE(m_sheet->isVisible());
+    EXPECT_EQ(m_page->InactiveTypes(), (Types{"flac", "wav"}));
+    EXPECT_EQ(Selected(m_inactive), "flac");
+    EXPECT_EQ(m_newType->text(), "");
+    // An empty field answers Enter with its message, still without closing the sheet.
+    QTest::keyClick(m_newType, Qt::Key_Enter);
+    EXPECT_TRUE(m_sheet->isVisible());
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::string>{GetText("IDS_TL_MB_ERR_EMPTY_NEW_FILE_TYPE")});
+    // Elsewhere Enter still confirms the sheet.
+    QTest::keyClick(m_active, Qt::Key_Return);
+    EXPECT_FALSE(m_sheet->isVisible());
+    EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+}
+
+}  // namespace

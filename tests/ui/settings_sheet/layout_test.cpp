@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 #include "settings/file_types/file_types.h"
+#include "tests/support/text_fits.h"
 #include "tests/ui/settings_sheet/sheet_fixture.h"
 #include "ui/settings_sheet/prop_page.h"
 
@@ -13,40 +14,10 @@ namespace {
 
 using Sheet = CPropSheetSettings;
 
-QString VisibleText(QWidget* widget) {
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
-        return label->text();
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        return button->text();
-    }
-    return {};
-}
-
 // Every text of the page is looked up (no key shows), and every label and button has the
 // room its text needs inside the page.
 void ExpectNothingClipped(CPropPage* page) {
-    int texts = 0;
-    for (QWidget* widget : page->findChildren<QWidget*>()) {
-        const QString text = VisibleText(widget);
-        if (text.isEmpty() || !widget->isVisible()) {
-            continue;
-        }
-        ++texts;
-        SCOPED_TRACE(text.toStdString());
-        EXPECT_FALSE(text.contains("IDS_"));
-        const QRect inPage(widget->mapTo(page, QPoint(0, 0)), widget->size());
-        EXPECT_TRUE(page->rect().contains(inPage))
-            << "page " << page->width() << "x" << page->height();
-        auto* label = qobject_cast<QLabel*>(widget);
-        if (label != nullptr && label->wordWrap()) {
-            EXPECT_GE(label->height(), label->heightForWidth(label->width()));
-        } else {
-            EXPECT_GE(widget->width(), widget->sizeHint().width());
-            EXPECT_GE(widget->height(), widget->minimumSizeHint().height());
-        }
-    }
-    EXPECT_GT(texts, 5);
+    ExpectEveryTextFits(page, 5);
 }
 
 void ExpectTreeReadable(QTreeWidget* tree) {
@@ -75,6 +46,11 @@ void ExpectEveryPageFits() {
     for (QAbstractButton* button : {sheet.OkButton(), sheet.CancelButton(), sheet.ApplyButton()}) {
         EXPECT_GE(button->width(), button->sizeHint().width());
         EXPECT_FALSE(button->text().contains("IDS_"));
+    }
+    // At the normal font the whole sheet fits a 1366 x 768 screen.
+    if (sheet.devicePixelRatioF() == 1.0) {
+        EXPECT_LE(sheet.frameGeometry().width(), 1366);
+        EXPECT_LE(sheet.frameGeometry().height(), 768);
     }
 }
 

@@ -2,6 +2,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "tests/support/contrast_probe.h"
+#include "tests/support/dark_palette.h"
 #include "tests/ui/settings_sheet/sheet_fixture.h"
 #include "ui/settings_sheet/prop_page_mp3.h"
 
@@ -129,6 +131,25 @@ TEST_F(Mp3PageTest, OnlyTheCheckBoxChangedStoresBothValues) {
     QTest::mouseClick(m_sheet->OkButton(), Qt::LeftButton);
     EXPECT_EQ(StoredInt("prop_ReadID3Tags"), 0);
     EXPECT_EQ(Stored("prop_TitleMask"), "%2 [%1]");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Mp3PageTest, ThePreviewReadsInADarkScheme) {
+    const QPalette old = QApplication::palette();
+    QApplication::setPalette(DarkPalette());
+    Open();
+    const QColor field = m_preview->palette().color(QPalette::Base);
+    // Set apart from the editable mask, and as dark as the scheme.
+    EXPECT_NE(field, m_mask->palette().color(QPalette::Base));
+    EXPECT_LT(field.lightness(), 128);
+    const QImage picture = m_preview->grab().toImage();
+    EXPECT_GE(MeasuredTextContrast(picture, m_preview->rect().adjusted(3, 3, -3, -3)),
+              toolkit::kReadableContrast);
+    m_sheet.reset();
+    QApplication::setPalette(old);
 }
 
 }  // namespace

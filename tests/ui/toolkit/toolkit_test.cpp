@@ -12,7 +12,9 @@
 #include "ui/toolkit/help_file.h"
 #include "ui/toolkit/icon_button.h"
 #include "ui/toolkit/qt_file_filter.h"
+#include "ui/toolkit/qt_translations.h"
 #include "ui/toolkit/registered_message.h"
+#include "ui/toolkit/resource_picture.h"
 #include "ui/toolkit/system_sound.h"
 
 namespace {
@@ -142,6 +144,24 @@ TEST(RegisteredMessageTest, OneTypePerNameAndPostedNotSent) {
     EXPECT_EQ(receiver.received, 0);
     QCoreApplication::sendPostedEvents(&receiver);
     EXPECT_EQ(receiver.received, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(QtTranslationsTest, QtsOwnDialogsSpeakTheTablesLanguage) {
+    TestApplication();
+    // Installed with the program's packages (qt6-translations-l10n).
+    ASSERT_TRUE(toolkit::UseQtTranslations("DE"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Files of type:"), "Dateien des Typs:");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+    // The next language replaces the one before; an unknown one leaves Qt in English.
+    toolkit::UseQtTranslations("EN");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
+    EXPECT_FALSE(toolkit::UseQtTranslations("XX"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Files of type:"), "Files of type:");
 }
 
 }  // namespace

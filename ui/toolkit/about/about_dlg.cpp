@@ -2,30 +2,18 @@
 
 #include <QBitmap>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 
-#include "platform/resources/resources.h"
 #include "settings/language/language.h"
 #include "settings/store/properties.h"
+#include "ui/toolkit/help_key.h"
+#include "ui/toolkit/resource_picture.h"
+#include "ui/toolkit/texts.h"
 #include "ui/toolkit/user_interaction.h"
 
 namespace {
-
-QPixmap LoadPicture(const char* name) {
-    QPixmap picture;
-    if (const auto bytes = platform::FindResource("PNG", name)) {
-        picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
-                             static_cast<uint>(bytes->size()), "PNG");
-    }
-    return picture;
-}
-
-QString Text(const char* key) {
-    return QString::fromStdString(GetText(key));
-}
 
 // Where the texts sit on the picture, in pixels from its top left corner.
 constexpr int kTextLeft = 100;
@@ -46,12 +34,12 @@ CAboutDlg::CAboutDlg(QWidget* parent, platform::MidiStreamFactory midiOutput)
                                      : static_cast<int>(platform::kMidiNoDevice);
       }) {
     setWindowTitle(QString::fromStdString(GetMessageCaption()));
-    m_background = LoadPicture("ABOUT_BACKGROUND");
+    m_background = toolkit::LoadResourcePixmap("PNG", "ABOUT_BACKGROUND");
     const QSize size = m_background.isNull() ? QSize(356, 248) : m_background.size();
     setFixedSize(size);
 
     // The button picture's magenta is see-through, so the background shows around the logo.
-    QPixmap logo = LoadPicture("ABOUT_WEB_BUTTON");
+    QPixmap logo = toolkit::LoadResourcePixmap("PNG", "ABOUT_WEB_BUTTON");
     if (!logo.isNull()) {
         logo.setMask(logo.createMaskFromColor(QColor(255, 0, 255)));
     }
@@ -79,18 +67,22 @@ CAboutDlg::CAboutDlg(QWidget* parent, platform::MidiStreamFactory midiOutput)
         label->move(kTextLeft, top);
         return label;
     };
-    m_version = makeLine(Text("IDS_VERSION") + " " + QString::fromStdString(GetVersionText(1)),
-                         "versionText", kVersionTop);
-    m_copyright = makeLine(Text("IDS_COPYRIGHT"), "copyrightText", kCopyrightTop);
-    m_rights = makeLine(Text("IDS_ALL_RIGHTS_RESERVED"), "rightsText", kRightsTop);
+    m_version =
+        makeLine(toolkit::Text("IDS_VERSION") + " " + QString::fromStdString(GetVersionText(1)),
+                 "versionText", kVersionTop);
+    m_copyright = makeLine(toolkit::Text("IDS_COPYRIGHT"), "copyrightText", kCopyrightTop);
+    m_rights = makeLine(toolkit::Text("IDS_ALL_RIGHTS_RESERVED"), "rightsText", kRightsTop);
 
-    m_ok = new QPushButton(Text("IDS_OK"), this);
+    m_ok = new QPushButton(toolkit::Text("IDS_OK"), this);
     m_ok->setObjectName("okButton");
     m_ok->setDefault(true);
     m_ok->setAutoDefault(true);
     m_ok->resize(m_ok->sizeHint());
     m_ok->move(size.width() - m_ok->width() - 5, size.height() - m_ok->height() - 5);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    // F1 reaches the box from whichever control has the focus, as the help request does.
+    toolkit::AnswerHelpKey(this);
 }
 
 CAboutDlg::~CAboutDlg() {
@@ -105,16 +97,6 @@ void CAboutDlg::paintEvent(QPaintEvent*) {
     } else {
         painter.drawPixmap(rect(), m_background);
     }
-}
-
-void CAboutDlg::keyPressEvent(QKeyEvent* event) {
-    // F1 reaches the box from whichever control has the focus, as the help request does.
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        ShowHelp();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void CAboutDlg::showEvent(QShowEvent* event) {

@@ -37,7 +37,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void StartMusic();
