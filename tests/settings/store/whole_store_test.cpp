@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <random>
 #include <variant>
 
@@ -78,10 +79,15 @@ TEST(WholeStore, AWindowsExportOfEveryPropertyIsReadWithEveryValue) {
         {"prop_TotalPlaylists", 42},
         {"prop_TotalSongs", 1337},
     };
-    ASSERT_EQ(expected.size(), std::size(property::kAll));
+    // Settings that only this program's later versions know cannot be in such an export.
+    const std::set<std::string> newer = {"prop_WindowFrameLeft", "prop_WindowFrameTop"};
+    ASSERT_EQ(expected.size() + newer.size(), std::size(property::kAll));
     for (const PropertyDescriptor* property : property::kAll) {
         const std::string name(property->name);
         SCOPED_TRACE(name);
+        if (newer.count(name)) {
+            continue;
+        }
         ASSERT_TRUE(expected.count(name));
         const Expected& value = expected.at(name);
         if (property->type == PropertyType::kInteger) {
