@@ -13,10 +13,10 @@
 
 #include "core/creation_job/entry_text.h"
 #include "core/creation_job/progress_text.h"
-#include "core/mp3_info/mp3_file_info.h"
 #include "core/mp3_info/title_mask.h"
 #include "core/path/path.h"
 #include "core/playlist/playlist.h"
+#include "core/tag_record/tag_record.h"
 #include "platform/code_page/code_page.h"
 #include "platform/path_style/path_style.h"
 #include "settings/language/language.h"
@@ -307,13 +307,13 @@ bool CCreationJob::ReadTags(const CPlaylistElement& entry) {
         return false;
     }
     // Always the absolute path: the relative one is relative to the playlist.
-    MP3FileInfo info;
-    if (!info.Load(entry.GetFullPath())) {
+    const auto record = ReadTagRecord(entry.GetFullPath(), TagSources::kMp3Only);
+    if (!record) {
         return false;
     }
-    m_length = IntToText(info.GetLength());
-    m_title = ExpandTitleMask(m_titleMask, info.GetArtist(), info.GetTitle(), info.GetAlbum(),
-                              info.GetYear(), info.GetGenre(), info.GetTrack());
+    m_length = IntToText(record->lengthSeconds);
+    m_title = ExpandTitleMask(m_titleMask, record->artist, record->title, record->album,
+                              record->year, record->genre, record->track);
     // A tag is anyone's text: a line break in it must not end the entry's line.
     BlankControlCharacters(m_title);
     return true;
